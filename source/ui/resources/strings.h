@@ -1,0 +1,25 @@
+// The source's string resources, addressed by id + language offset
+// (0 English, 2000 Traditional Chinese, 3000 Simplified Chinese). UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+constexpr int kLanguageEnglish = 0;
+constexpr int kLanguageTraditionalChinese = 2000;
+constexpr int kLanguageSimplifiedChinese = 3000;
+
+// Finds a resource; false when the id does not exist.
+bool FindResourceString(int id, std::string_view* text);
+
+// Copies the resource into a fixed field of `size` bytes, terminator included,
+// cut at a character boundary; returns the bytes copied without the
+// terminator, 0 (and an empty field) when the id does not exist.
+std::size_t LoadResourceString(int id, char* buffer, std::size_t size);
+
+// The resource cut to at most `max_chars` characters; empty when missing.
+std::string ResourceText(int id, std::size_t max_chars);
+
+// The longest prefix of `text` that fits `max_bytes` without splitting a character.
+std::size_t Utf8PrefixBytes(std::string_view text, std::size_t max_bytes);
