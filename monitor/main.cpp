@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
   if (options.exit) return 0;
 
   // Termination arrives through the loop like any other command, never in the
-  // middle of a check or a start.
+  // middle of a check or a start. A shell starting us in the background has
+  // set SIGINT to be ignored, and an ignored signal never reaches the loop.
+  signal(SIGTERM, SIG_DFL);
+  signal(SIGINT, SIG_DFL);
   sigset_t termination;
   sigemptyset(&termination);
   sigaddset(&termination, SIGTERM);
