@@ -185,6 +185,9 @@ class Plugwatch : public ::testing::Test {
   int LogCount(const std::string& line) const { return CountLines(log_, line); }
   int Checks() const { return LogCount("check 0") + LogCount("check 1"); }
   int Starts() const { return CountLines(marker_, "started"); }
+  // The command's own mark and the monitor's record of the start are written
+  // side by side; both must be there.
+  bool Started(int times) const { return Starts() == times && LogCount("start ok") == times; }
 
   // Lets `more` checks pass.
   void LetChecksPass(int more) {
@@ -276,7 +279,7 @@ TEST_F(Plugwatch, CameraPluggedInBeforeStartIsFoundByTheFirstCheck) {
   WriteMarkerIni();
   // A period of an hour: only the immediate first check can start the command.
   StartMonitor({"--check-interval-ms=3600000"});
-  ASSERT_TRUE(WaitFor([&] { return Starts() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return Started(1); }));
   EXPECT_EQ(Lines(ReadTextFile(log_)),
             (std::vector<std::string>{"item0 KX3300A", "exec " + MarkerExec(), "check 1", "command 104",
                                       "start ok"}));
@@ -300,7 +303,7 @@ TEST_P(PlugwatchMatch, StartsOnlyForAMatchingDevice) {
   WriteMarkerIni(GetParam().item0_line);
   StartMonitor();
   if (GetParam().starts) {
-    ASSERT_TRUE(WaitFor([&] { return Starts() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return Started(1); }));
     EXPECT_EQ(LogCount("command 104"), 1);
   } else {
     LetChecksPass(3);
@@ -326,7 +329,7 @@ TEST_F(Plugwatch, StartsOncePerArrival) {
   std::string camera = Plug("KX3300A USB Camera");
   WriteMarkerIni();
   pid_t monitor = StartMonitor();
-  ASSERT_TRUE(WaitFor([&] { return Starts() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return Started(1); }));
 
   // Staying plugged in starts nothing more.
   LetChecksPass(5);
@@ -344,7 +347,7 @@ TEST_F(Plugwatch, StartsOncePerArrival) {
   EXPECT_EQ(Starts(), 1);
 
   Plug("KX3300A USB Camera");
-  ASSERT_TRUE(WaitFor([&] { return Starts() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return Started(2); }));
   EXPECT_EQ(LogCount("command 104"), 2);
   EXPECT_EQ(LogCount("start ok"), 2);
 }
