@@ -6,9 +6,9 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -97,7 +97,7 @@ struct Monitor {
     if (connection.received < sizeof connection.bytes) return false;
     uint32_t identifier;
     static_assert(sizeof identifier == sizeof connection.bytes);
-    std::copy(connection.bytes, connection.bytes + 4, reinterpret_cast<uint8_t*>(&identifier));
+    std::memcpy(&identifier, connection.bytes, sizeof identifier);
     Handle(static_cast<uint16_t>(identifier & 0xFFFF));
     char answer = 1;
     [[maybe_unused]] ssize_t sent = send(connection.fd, &answer, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
