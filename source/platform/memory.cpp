@@ -1,5 +1,7 @@
 #include "platform/memory.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 
 void* AllocBlock(std::size_t size) {
@@ -12,3 +14,5 @@ void* LockBlock(void* handle) { return handle; }
 void UnlockBlock(void*) {}
 
 void FreeBlock(void* handle) { std::free(handle); }
+
+std::size_t BlockSize(void* handle) { return handle == nullptr ? 0 : malloc_usable_size(handle); }

@@ -9,3 +9,7 @@ void* AllocBlock(std::size_t size);  // zero-filled; null on failure or size 0
 void* LockBlock(void* handle);       // the block's memory; null for a null handle
 void UnlockBlock(void* handle);
 void FreeBlock(void* handle);
+
+// Bytes the block holds (at least what was asked for); 0 for a null handle.
+// Lets a receiver check a block from outside before reading it.
+std::size_t BlockSize(void* handle);

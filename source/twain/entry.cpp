@@ -1,5 +1,6 @@
 #include "twain/entry.h"
 
+#include "twain/capability_handler.h"
 #include "twain/handlers.h"
 #include "twain/source_error.h"
 #include "twain/source_state.h"
@@ -11,6 +12,7 @@ namespace {
 constexpr DispatchEntry kControlTable[] = {
     {DAT_IDENTITY, HandleIdentity},
     {DAT_USERINTERFACE, HandleUserInterface},
+    {DAT_CAPABILITY, HandleCapability},
     {DAT_STATUS, HandleStatus},
     {0, nullptr},
 };

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "twain/capability_table.h"
 #include "twain/handlers.h"
 #include "twain/source_error.h"
 #include "twain/source_state.h"
@@ -22,6 +23,7 @@ TW_UINT16 HandleIdentity(const TripletCall& call) {
       source_state.app_identity = *call.origin;
       source_state.source_identity = *identity;
       source_state.state = 4;
+      InitCapabilities();
       return TWRC_SUCCESS;
     case MSG_CLOSEDS:
       if (source_state.state < 4) {
@@ -30,6 +32,7 @@ TW_UINT16 HandleIdentity(const TripletCall& call) {
       // The window is left alone: a host that closes without disabling keeps it up.
       source_state.app_identity.Id = 0;
       source_state.state = 3;
+      ReleaseCapabilities();
       return TWRC_SUCCESS;
     default:
       return FailWithBox("General failure in response to DAT_IDENTITY.  ", TWCC_BADPROTOCOL);

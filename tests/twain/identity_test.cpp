@@ -21,7 +21,8 @@ TEST(Identity, LoadTimeIdentityKeepsTheCallersId) {
   EXPECT_STREQ(identity.Version.Info, "Version 1.603 11/11/2000");
   EXPECT_EQ(identity.ProtocolMajor, 1);
   EXPECT_EQ(identity.ProtocolMinor, 6);
-  EXPECT_EQ(TW_UINT32{identity.SupportedGroups}, DG_CONTROL | DG_IMAGE);  // a copy: the field is packed
+  // A packed field is copied out: gtest binds references, which a misaligned field cannot take.
+  EXPECT_EQ(TW_UINT32{identity.SupportedGroups}, DG_CONTROL | DG_IMAGE);
   EXPECT_STREQ(identity.Manufacturer, "KORVEL TWAIN Working Group");
   EXPECT_STREQ(identity.ProductFamily, "TWAIN");
   EXPECT_STREQ(identity.ProductName, "KiddoSnap - Transfer Photos to PC");
