@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -59,7 +58,16 @@ TEST_F(PictureStoreTest, CreatesAPrivateDirectoryNamedAfterTheMinuteInTmpdir) {
   ASSERT_TRUE(PictureStoreReady());
   fs::path store = picture_store.store_dir;
   EXPECT_EQ(store.parent_path(), fs::path(dir_.path()));
-  EXPECT_TRUE(std::regex_match(store.filename().string(), std::regex(R"(\d{8}\.000)")));
+  std::string name = store.filename().string();
+  ASSERT_EQ(name.size(), 12u) << name;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (i == 8) {
+      EXPECT_EQ(name[i], '.') << name;
+    } else {
+      EXPECT_TRUE(name[i] >= '0' && name[i] <= '9') << name;
+    }
+  }
+  EXPECT_EQ(name.substr(9), "000");
   EXPECT_STREQ(picture_store.picture_dir, picture_store.store_dir);
 
   struct stat info {};
