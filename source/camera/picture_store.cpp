@@ -40,10 +40,11 @@ bool HasMarker(const unsigned char* at, const unsigned char (&marker)[kFrameMark
 
 void ResetPictureStore() { picture_store = {}; }
 
-bool CreatePictureStore() {
+// One reading of the clock, so every try shares the minute in its name.
+bool CreatePictureStore() { return CreatePictureStoreAt(CurrentLocalTime()); }
+
+bool CreatePictureStoreAt(const LocalTime& now) {
   ResetPictureStore();
-  // One reading of the clock, so every try shares the minute in its name.
-  const LocalTime now = CurrentLocalTime();
   std::string base = TemporaryDirectory();
   if (base.back() != '/') base += '/';
   for (int n = 0; n < kStoreNameTries; ++n) {
@@ -137,6 +138,13 @@ void WriteBarHeader(unsigned char* buffer, const BarHeader& header) {
   buffer[kBarModeOffset] = header.mode;
   buffer[kBarWidthOffset] = static_cast<uint8_t>((static_cast<unsigned>(header.width) >> 4) & 0xFF);
   buffer[kBarHeightOffset] = static_cast<uint8_t>((static_cast<unsigned>(header.height) >> 4) & 0xFF);
+}
+
+bool StorePicture(int record, unsigned char* buffer, std::size_t length, const BarHeader& header) {
+  if (buffer == nullptr || length < kBarHeaderSize) return false;
+  AlignFrame(buffer, length, header.width, header.height);
+  WriteBarHeader(buffer, header);
+  return WritePictureFile(record, buffer, length);
 }
 
 int StoredPictureMode(int camera_model, int width, int height, int mode) {

@@ -8,15 +8,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/directories.h"
+
 // One file name per record of the picture table: 0000.bar to 0207.bar.
 constexpr int kStoreFileCount = 208;
 
 // Room for a directory path; a TMPDIR too long for it leaves no store.
 constexpr std::size_t kStorePathSize = 4096;
 
-// Directory names are "MMDDhhmm.nnn"; after this many names already taken the
-// store gives up rather than spin.
-constexpr int kStoreNameTries = 1000;
+// Directory names are "MMDDhhmm.nnn"; after this many names of one minute
+// already taken the store gives up rather than spin. No one opens the window
+// a hundred times a minute, so by then something else holds the names.
+constexpr int kStoreNameTries = 100;
 
 struct PictureStoreState {
   // Where downloads write; empty when there is no store (never made, failed,
@@ -35,6 +38,9 @@ void ResetPictureStore();  // forgets the store without touching the disk
 // empty, when no directory could be made: a download must then report the
 // failure instead of writing nowhere.
 bool CreatePictureStore();
+
+// The same, named after the given time rather than the clock's.
+bool CreatePictureStoreAt(const LocalTime& now);
 
 // True while there is a store to write into.
 bool PictureStoreReady();
@@ -108,6 +114,13 @@ struct BarHeader {
 
 // Writes the header into `buffer` (at least kBarHeaderSize bytes).
 void WriteBarHeader(unsigned char* buffer, const BarHeader& header);
+
+// One picture's steps after its block read: finds and aligns the frame in the
+// transfer buffer, writes the header over its first bytes and writes the whole
+// buffer as "%04d.bar" of `record` into the store. The buffer is changed in
+// place. False when the buffer cannot hold a header, there is no store, or the
+// file did not get written.
+bool StorePicture(int record, unsigned char* buffer, std::size_t length, const BarHeader& header);
 
 // The mode a record keeps: model 12 stores mode 1 for every size but 352 × 288.
 int StoredPictureMode(int camera_model, int width, int height, int mode);

@@ -5,12 +5,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "camera/settings.h"
+#include "camera/whole_file.h"
+#include "platform/memory.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -160,22 +161,25 @@ TEST_F(PictureStoreTest, UnusableTmpdirFailsCleanly) {
   EXPECT_FALSE(fs::exists(dir_.File("0000.bar")));
 }
 
-TEST_F(PictureStoreTest, GivesUpAfterABoundedNumberOfTakenNames) {
-  // Take every name of this minute and the next, so the test cannot straddle a minute.
-  for (std::time_t t : {std::time(nullptr), std::time(nullptr) + 60}) {
-    std::tm parts{};
-    localtime_r(&t, &parts);
-    for (int n = 0; n < kStoreNameTries; ++n) {
-      char name[32];
-      std::snprintf(name, sizeof name, "%02d%02d%02d%02d.%03d", parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-                    parts.tm_min, n);
-      fs::create_directory(dir_.File(name));
-    }
+TEST_F(PictureStoreTest, NamesFollowTheTimeAndGiveUpAfterABoundedNumberOfTries) {
+  const LocalTime now = {12, 9, 15, 30};
+  ASSERT_TRUE(CreatePictureStoreAt(now));
+  EXPECT_EQ(fs::path(picture_store.store_dir).filename(), "12091530.000");
+  ASSERT_TRUE(CreatePictureStoreAt(now));
+  EXPECT_EQ(fs::path(picture_store.store_dir).filename(), "12091530.001");
+
+  for (int n = 2; n < kStoreNameTries; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "12091530.%03d", n);
+    fs::create_directory(dir_.File(name));
   }
   std::size_t before = std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator());
-  EXPECT_FALSE(CreatePictureStore());
+  EXPECT_FALSE(CreatePictureStoreAt(now));
   EXPECT_FALSE(PictureStoreReady());
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), before);
+  // The next minute starts afresh.
+  ASSERT_TRUE(CreatePictureStoreAt({12, 9, 15, 31}));
+  EXPECT_EQ(fs::path(picture_store.store_dir).filename(), "12091531.000");
 }
 
 TEST_F(PictureStoreTest, RecordPathsUseFourDigitsAndStayInRange) {
@@ -388,6 +392,44 @@ TEST(BarHeaderTest, HoldsTheParametersAndTheSizeInSixteens) {
     EXPECT_TRUE(std::equal(buffer, buffer + kBarHeaderSize, c.bytes)) << c.header.width;
     EXPECT_EQ(buffer[kBarDataOffset], 9) << "the data is not touched";
   }
+}
+
+TEST_F(PictureStoreTest, StoresAPictureAsAlignedFrameUnderItsHeader) {
+  ASSERT_TRUE(CreatePictureStore());
+  const struct {
+    int width;
+    int height;
+    long frame_at;  // -1: the camera's markers are missing
+  } cases[] = {{352, 288, 37}, {640, 480, 0}, {352, 288, -1}};
+  for (const auto& c : cases) {
+    std::size_t area = static_cast<std::size_t>(c.width) * c.height;
+    std::vector<unsigned char> buffer(TransferSize(c.width, c.height));
+    for (std::size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<unsigned char>(i % 13);
+    if (c.frame_at >= 0) {
+      std::copy(kFrameStartMarker, kFrameStartMarker + 5, buffer.begin() + c.frame_at);
+      for (std::size_t i = 0; i < area + 4; ++i) buffer[c.frame_at + 5 + i] = static_cast<unsigned char>(i % 211);
+      std::copy(kFrameEndMarker, kFrameEndMarker + 5, buffer.begin() + c.frame_at + area + 9);
+    }
+    std::vector<unsigned char> sent = buffer;
+    ASSERT_TRUE(StorePicture(1, buffer.data(), buffer.size(), BarHeader{1, 9, 4, c.width, c.height}));
+
+    std::size_t length = 0;
+    auto* file = static_cast<unsigned char*>(ReadWholeFile(Record(1).c_str(), &length));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(length, sent.size()) << "the file is always the whole transfer";
+    const unsigned char header[5] = {1, 9, 4, static_cast<unsigned char>(c.width / 16),
+                                     static_cast<unsigned char>(c.height / 16)};
+    EXPECT_TRUE(std::equal(header, header + 5, file));
+    if (c.frame_at >= 0) {
+      EXPECT_TRUE(std::equal(file + kBarDataOffset, file + area + kFrameOverhead, sent.begin() + c.frame_at + 5));
+    } else {
+      EXPECT_TRUE(std::equal(file + kBarDataOffset, file + length, sent.begin() + kBarDataOffset));
+    }
+    FreeBlock(file);
+  }
+  unsigned char tiny[4] = {};
+  EXPECT_FALSE(StorePicture(2, tiny, sizeof tiny, BarHeader{0, 0, 0, 88, 72}));
+  EXPECT_FALSE(fs::exists(Record(2)));
 }
 
 TEST(DownloadRulesTest, Model12StoresMode1ExceptAt352By288) {
