@@ -1,0 +1,5 @@
+#include "ui/ui_state.h"
+
+UiState ui_state = {};
+
+void ResetUiState() { ui_state = {}; }
