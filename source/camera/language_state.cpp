@@ -1,0 +1,5 @@
+#include "camera/language_state.h"
+
+LanguageState language_state;
+
+void ResetLanguageState() { language_state = LanguageState{}; }
