@@ -102,14 +102,23 @@ std::vector<uint8_t> RenderScene(const SimScene& scene, int width, int height) {
   const float ball_v = 0.92f - 0.35f * std::fabs(std::sin(t * 3.14159f * 3.0f));
   const float ball_r = 0.045f;
 
+  // The ridges depend on the column only.
+  std::vector<float> far_ridges(static_cast<std::size_t>(width));
+  std::vector<float> near_ridges(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width) * aspect;
+    far_ridges[static_cast<std::size_t>(x)] = horizon - 0.16f * Fractal1(seed + 10, (u + pan * 0.4f) * 2.5f, 5);
+    near_ridges[static_cast<std::size_t>(x)] = horizon + 0.08f - 0.12f * Fractal1(seed + 20, (u + pan) * 1.6f, 4);
+  }
+
   for (int y = 0; y < height; ++y) {
     const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
     for (int x = 0; x < width; ++x) {
       const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width) * aspect;
       Rgb c;
-      const float far_ridge = horizon - 0.16f * Fractal1(seed + 10, (u + pan * 0.4f) * 2.5f, 5);
-      const float near_ridge =
-          horizon + 0.02f - 0.12f * Fractal1(seed + 20, (u + pan) * 1.6f, 4) + 0.05f;
+      const float grain = Fractal2(seed + 70, (u + pan) * 80.0f, v * 80.0f, 2);
+      const float far_ridge = far_ridges[static_cast<std::size_t>(x)];
+      const float near_ridge = near_ridges[static_cast<std::size_t>(x)];
       if (v < far_ridge) {
         // Sky with sun and clouds.
         const float s = std::clamp(v / horizon, 0.0f, 1.0f);
@@ -136,22 +145,23 @@ std::vector<uint8_t> RenderScene(const SimScene& scene, int width, int height) {
       } else {
         // Near hills: grass with dry patches, darker towards the front.
         const float patch = Fractal2(seed + 60, (u + pan) * 5.0f, v * 5.0f, 4);
-        const float grain = Fractal2(seed + 70, (u + pan) * 80.0f, v * 80.0f, 2);
         c = MixRgb(pal.near_hills, pal.near_hills_dry, std::clamp((patch - 0.45f) * 2.5f, 0.0f, 1.0f));
         c = Scale(c, 0.8f + 0.35f * grain - 0.15f * (v - horizon));
-        // Trees standing on the ridge.
-        const float tree_u = (u + pan) * 9.0f;
-        const float cell = std::floor(tree_u);
-        const uint32_t th = Hash3(seed + 80, static_cast<uint32_t>(static_cast<int32_t>(cell)), 7);
-        if (Unit(th) < 0.45f) {
-          const float cx = cell + 0.3f + 0.4f * Unit(Hash(th));
-          const float ridge_here = horizon + 0.07f - 0.12f * Fractal1(seed + 20, (cx / 9.0f) * 1.6f, 4);
-          const float tree_h = 0.08f + 0.06f * Unit(Hash(th + 1));
-          const float dy = (v - (ridge_here - tree_h)) / tree_h;  // 0 at the top, 1 at the foot
-          const float half = 0.25f * dy;
-          if (dy > 0.0f && dy < 1.15f && std::fabs(tree_u - cx) < half) {
-            c = Scale(pal.trees, 0.8f + 0.4f * grain);
-          }
+      }
+      // Conifers standing on the near ridge, drawn over whatever is behind them.
+      const float tree_u = (u + pan) * 7.0f;
+      const float cell = std::floor(tree_u);
+      const uint32_t th = Hash3(seed + 80, static_cast<uint32_t>(static_cast<int32_t>(cell)), 7);
+      if (Unit(th) < 0.5f) {
+        const float cx = cell + 0.3f + 0.4f * Unit(Hash(th));
+        const float foot = horizon + 0.08f - 0.12f * Fractal1(seed + 20, (cx / 7.0f) * 1.6f, 4);
+        const float tree_h = 0.12f + 0.1f * Unit(Hash(th + 1));
+        const float dy = (v - (foot - tree_h)) / tree_h;  // 0 at the top, 1 at the foot
+        const float dx = std::fabs(tree_u - cx);
+        if (dy > 0.0f && dy < 0.85f && dx < 0.3f * dy) {
+          c = Scale(pal.trees, 0.75f + 0.5f * grain + 0.2f * (tree_u < cx ? 1.0f : 0.0f));
+        } else if (dy >= 0.85f && dy < 1.0f && dx < 0.03f) {
+          c = Rgb{70, 50, 35};
         }
       }
       if (has_ball) {
