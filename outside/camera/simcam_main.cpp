@@ -59,9 +59,11 @@ int main(int argc, char** argv) {
   SimCamServer server(std::move(options.camera));
   if (!server.Start(path, &error)) {
     std::fprintf(stderr, "simcam: cannot listen: %s\n", error.c_str());
+    std::fprintf(stderr, "simcam: choose a device directory you may write with --devices DIR or SNAPSRC_DEVICES\n");
     return 1;
   }
-  std::printf("simcam: \"%s\" with %zu pictures listening on %s\n", name.c_str(), picture_total, path.c_str());
+  std::printf("simcam: \"%s\" with %zu picture%s listening on %s\n", name.c_str(), picture_total,
+              picture_total == 1 ? "" : "s", path.c_str());
   std::fflush(stdout);
 
   for (;;) {
