@@ -298,6 +298,21 @@ TEST(SimOptionsTest, AScenarioFileDescribesTheCamera) {
   EXPECT_FALSE(ParseScenario("photo 352x288 sparkle\n", "bad.txt", bad, &error));
 }
 
+TEST(SimOptionsTest, TheShippedScenariosParse) {
+  const struct {
+    const char* file;
+    std::size_t pictures;
+  } cases[] = {{"model12.txt", 10}, {"no-status.txt", 27}, {"substitution.txt", 17},
+               {"troubled.txt", 9}, {"empty.txt", 0},     {"absent.txt", 27}};
+  for (const auto& c : cases) {
+    SimCamOptions options;
+    std::string error;
+    EXPECT_TRUE(LoadScenarioFile(std::string(SIMCAM_SCENARIO_DIR) + "/" + c.file, options, &error)) << error;
+    FinishSimPictures(options);
+    EXPECT_EQ(options.camera.pictures.size(), c.pictures) << c.file;
+  }
+}
+
 TEST(SimOptionsTest, TheCommandLineUsesTheSameSettings) {
   TempDir dir;
   WriteTextFile(dir.File("s.txt"), "status = 0x22\n");
