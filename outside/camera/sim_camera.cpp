@@ -116,7 +116,9 @@ SimReply SimCamera::HandleProperty(const CameraPropertyRequest& request) {
         reply.result = CAMWIRE_FAILED;
         break;
       }
-      const std::size_t delivered = static_cast<std::size_t>(block_length_) + config_.extra_block_bytes;
+      // A driver never hands out more than the framing lets a reader take.
+      const std::size_t delivered = std::min<std::size_t>(
+          static_cast<std::size_t>(block_length_) + config_.extra_block_bytes, CAMWIRE_MAX_BLOCK_BYTES);
       reply.data = TransferBuffer(selected_, delivered);
       outstanding_token_ = next_token_++;
       reply.buffer.payload[2] = static_cast<uint32_t>(delivered);
