@@ -18,8 +18,8 @@
 #include "platform/qt_host.h"
 #include "ui/progress.h"
 #include "ui/progress_layout.h"
+#include "ui/resources/language_state.h"
 #include "ui/resources/strings.h"
-#include "ui/ui_state.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ QWidget* BuildProgressDialog(QWidget* owner) {
 
   for (const DialogControl& control : kProgressTemplate) MakeControl(control, dialog, units);
 
-  std::string text = ResourceText(kPleaseWaitStringId + ui_state.language_offset, kPleaseWaitMaxChars);
+  std::string text = ResourceText(kPleaseWaitStringId + language_state.language_offset, kPleaseWaitMaxChars);
   if (text.empty()) text = kTemplateText;
   if (auto* label = dialog->findChild<QLabel*>(ControlName(kProgressTextId))) {
     label->setText(QString::fromStdString(text));

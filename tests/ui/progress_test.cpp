@@ -1,4 +1,5 @@
 #include "ui/progress.h"
+#include "ui/resources/language_state.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +145,7 @@ TEST_F(ProgressDialogTest, SaysPleaseWaitInTheWindowsLanguage) {
       {1000, "Please wait..."},  // no such language: the template's own text
   };
   for (const auto& c : cases) {
-    ui_state.language_offset = c.offset;
+    language_state.language_offset = c.offset;
     OpenProgressDialog(nullptr);
     ASSERT_NE(Dialog(), nullptr);
     EXPECT_EQ(Text(kProgressTextId), QString::fromUtf8(c.text)) << c.offset;
