@@ -49,9 +49,24 @@ std::vector<uint8_t> MakeScene(int width, int height, int variant) {
   const double sky_top[3] = {70, 110, 190}, sky_low[3] = {180, 205, 230};
   const double ground_near[3] = {60, 90, 35}, ground_far[3] = {120, 135, 80};
 
+  // sin(a + b) = sin a cos b + cos a sin b keeps the texture's waves to
+  // tables of one row and one column.
+  std::vector<double> wave_u(static_cast<std::size_t>(width) * 12), wave_v(12);
+  for (int x = 0; x < width; ++x) {
+    const double u = (x + 0.5) / width;
+    for (int k = 0; k < 6; ++k) {
+      wave_u[x * 12 + 2 * k] = std::sin(6.283 * waves[k].fu * u);
+      wave_u[x * 12 + 2 * k + 1] = std::cos(6.283 * waves[k].fu * u);
+    }
+  }
   std::vector<uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
     const double v = (y + 0.5) / height;
+    for (int k = 0; k < 6; ++k) {
+      const double phase = 6.283 * waves[k].fv * v + waves[k].phase;
+      wave_v[2 * k] = waves[k].amplitude / 3 * std::cos(phase);
+      wave_v[2 * k + 1] = waves[k].amplitude / 3 * std::sin(phase);
+    }
     for (int x = 0; x < width; ++x) {
       const double u = (x + 0.5) / width;
       double colour[3];
@@ -66,6 +81,7 @@ std::vector<uint8_t> MakeScene(int width, int height, int variant) {
       }
       for (const auto& s : shapes) {
         const double du = (u - s.cu) / s.ru, dv = (v - s.cv) / s.rv;
+        if (std::fabs(du) > 1.5 || std::fabs(dv) > 1.5) continue;  // beyond the shape's blurred edge
         double distance;  // in pixels, negative inside
         if (s.disc) {
           const double r = std::sqrt(du * du + dv * dv);
@@ -80,7 +96,7 @@ std::vector<uint8_t> MakeScene(int width, int height, int variant) {
         for (int c = 0; c < 3; ++c) colour[c] = colour[c] * (1 - a) + s.colour[c] * shade * a;
       }
       double texture = 0;
-      for (const auto& w : waves) texture += w.amplitude * std::sin(6.283 * (w.fu * u + w.fv * v) + w.phase) / 3;
+      for (int k = 0; k < 12; ++k) texture += wave_u[x * 12 + k] * wave_v[k];
       uint8_t* out = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
       for (int c = 0; c < 3; ++c) {
         out[c] = static_cast<uint8_t>(std::lround(std::clamp(colour[c] + texture, 0.0, 255.0)));
