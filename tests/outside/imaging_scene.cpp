@@ -24,6 +24,30 @@ struct Shape {
   double colour[3];
 };
 
+// Value noise on a grid of 40 x 30 cells over the picture, smoothly
+// interpolated: the grass and gravel of the ground. Smaller pictures of the
+// same scene carry it at a finer pitch, as a camera's smaller sizes do.
+class GroundNoise {
+ public:
+  explicit GroundNoise(Random& random) {
+    for (double& v : lattice_) v = random.Next() * 2 - 1;
+  }
+  double At(double u, double v) const {
+    const double gx = u * kCellsX, gy = v * kCellsY;
+    const int ix = static_cast<int>(gx), iy = static_cast<int>(gy);
+    const double fx = Smooth(gx - ix), fy = Smooth(gy - iy);
+    auto node = [&](int x, int y) { return lattice_[(y % (kCellsY + 1)) * (kCellsX + 1) + x % (kCellsX + 1)]; };
+    const double top = node(ix, iy) * (1 - fx) + node(ix + 1, iy) * fx;
+    const double bottom = node(ix, iy + 1) * (1 - fx) + node(ix + 1, iy + 1) * fx;
+    return top * (1 - fy) + bottom * fy;
+  }
+
+ private:
+  static constexpr int kCellsX = 40, kCellsY = 30;
+  static double Smooth(double t) { return t * t * (3 - 2 * t); }
+  double lattice_[(kCellsX + 1) * (kCellsY + 1)];
+};
+
 // Coverage of a shape edge at signed distance d (pixels), as a lens of about
 // one pixel's blur would leave it.
 double Coverage(double d) { return std::clamp(0.5 - d / 1.5, 0.0, 1.0); }
@@ -45,6 +69,7 @@ std::vector<uint8_t> MakeScene(int width, int height, int variant) {
     s.rv = 0.05 + random.Next() * 0.15;
     for (double& c : s.colour) c = 30 + random.Next() * 200;
   }
+  const GroundNoise noise(random);
   const double horizon = 0.45 + 0.1 * random.Next();
   const double sky_top[3] = {70, 110, 190}, sky_low[3] = {180, 205, 230};
   const double ground_near[3] = {60, 90, 35}, ground_far[3] = {120, 135, 80};
@@ -77,7 +102,7 @@ std::vector<uint8_t> MakeScene(int width, int height, int variant) {
         const double sky = sky_top[c] + (sky_low[c] - sky_top[c]) * std::clamp(v / edge, 0.0, 1.0);
         const double land =
             ground_far[c] + (ground_near[c] - ground_far[c]) * std::clamp((v - edge) / (1 - edge), 0.0, 1.0);
-        colour[c] = sky * (1 - ground) + land * ground;
+        colour[c] = sky * (1 - ground) + (land + 14 * noise.At(u, v)) * ground;
       }
       for (const auto& s : shapes) {
         const double du = (u - s.cu) / s.ru, dv = (v - s.cv) / s.rv;

@@ -24,6 +24,9 @@
  *              2   G B / R G   (one row in)
  *              3   B G / G R   (one row and one column in)
  * Bits 2..3 of `mode` do not change the frame; the decoder ignores them.
+ * (Cameras of model 12 start the window one column in for every size but
+ * 352 x 288 whatever they report, which is why the data source records mode 1
+ * for those pictures.)
  *
  * Samples. Each sample is the site's linear light signal L (0 = dark, 1 = full
  * well) companded with a square-root curve over the sensor's black level b:
@@ -52,8 +55,10 @@
  * receives rows in their natural order.
  *
  * Half-height pictures (w above twice h) show a scene 2h rows high, stored at
- * half its height: the sensor adds each pair of rows (2y, 2y+1) of the scene,
- * in linear light, into stored row y. IP_hDIB restores the full height.
+ * half its height: the sensor bins each pair of scene rows (2y, 2y+1) into
+ * stored row y, averaging them in linear light, so the mosaic keeps its
+ * colour filter pattern. IP_hDIB restores the full height by interpolating
+ * between stored rows; IP_pRGB24 keeps the stored height.
  *
  * `model` does not change the frame: every camera model decodes alike.
  *
