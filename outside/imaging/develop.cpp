@@ -68,7 +68,7 @@ RowBlend BlendForRow(int y, int stored_height, bool restore, bool cubic) {
   return b;
 }
 
-uint8_t ToByte(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+uint8_t ToByte(float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); }
 
 }  // namespace
 

@@ -18,8 +18,8 @@ double Cubic(double x) {
 }
 
 struct Taps {
-  std::vector<int> first;       // per output index: first source index
   std::vector<int> count;       // per output index
+  std::vector<int> sources;     // per output index: `max_taps` source indexes, held inside the picture
   std::vector<float> weights;   // per output index: `max_taps` weights
   int max_taps = 0;
 };
@@ -33,21 +33,22 @@ Taps AxisTaps(int source, int target) {
   const double stretch = std::max(scale, 1.0);
   const double support = 2 * stretch;
   t.max_taps = static_cast<int>(std::ceil(2 * support)) + 1;
-  t.first.resize(target);
   t.count.resize(target);
+  t.sources.assign(static_cast<std::size_t>(target) * t.max_taps, 0);
   t.weights.assign(static_cast<std::size_t>(target) * t.max_taps, 0.0f);
   for (int i = 0; i < target; ++i) {
     const double centre = (i + 0.5) * scale - 0.5;
     const int lo = static_cast<int>(std::floor(centre - support)) + 1;
     float* w = &t.weights[static_cast<std::size_t>(i) * t.max_taps];
+    int* from = &t.sources[static_cast<std::size_t>(i) * t.max_taps];
     double sum = 0;
     int n = 0;
     for (int j = lo; n < t.max_taps && j <= centre + support; ++j, ++n) {
       w[n] = static_cast<float>(Cubic((j - centre) / stretch));
+      from[n] = std::clamp(j, 0, source - 1);
       sum += w[n];
     }
     for (int k = 0; k < n; ++k) w[k] = static_cast<float>(w[k] / sum);
-    t.first[i] = lo;
     t.count[i] = n;
   }
   return t;
@@ -70,10 +71,13 @@ bool ResamplePixels(const uint8_t* source, int sw, int sh, uint8_t* target, int 
       float* out = &middle[static_cast<std::size_t>(y) * tw * 3];
       for (int x = 0; x < tw; ++x) {
         const float* w = &across.weights[static_cast<std::size_t>(x) * across.max_taps];
+        const int* from = &across.sources[static_cast<std::size_t>(x) * across.max_taps];
         float acc[3] = {0, 0, 0};
         for (int k = 0; k < across.count[x]; ++k) {
-          const int sx = std::clamp(across.first[x] + k, 0, sw - 1);
-          for (int c = 0; c < 3; ++c) acc[c] += w[k] * in[sx * 3 + c];
+          const uint8_t* p = in + from[k] * 3;
+          acc[0] += w[k] * p[0];
+          acc[1] += w[k] * p[1];
+          acc[2] += w[k] * p[2];
         }
         for (int c = 0; c < 3; ++c) out[x * 3 + c] = acc[c];
       }
@@ -82,14 +86,14 @@ bool ResamplePixels(const uint8_t* source, int sw, int sh, uint8_t* target, int 
     for (int y = 0; y < th; ++y) {
       const float* w = &down.weights[static_cast<std::size_t>(y) * down.max_taps];
       std::fill(row.begin(), row.end(), 0.0f);
+      const int* from = &down.sources[static_cast<std::size_t>(y) * down.max_taps];
       for (int k = 0; k < down.count[y]; ++k) {
-        const int sy = std::clamp(down.first[y] + k, 0, sh - 1);
-        const float* in = &middle[static_cast<std::size_t>(sy) * tw * 3];
+        const float* in = &middle[static_cast<std::size_t>(from[k]) * tw * 3];
         for (std::size_t x = 0; x < row.size(); ++x) row[x] += w[k] * in[x];
       }
       uint8_t* out = target + static_cast<std::size_t>(y) * tw * 3;
       for (std::size_t x = 0; x < row.size(); ++x) {
-        out[x] = static_cast<uint8_t>(std::lround(std::clamp(row[x], 0.0f, 255.0f)));
+        out[x] = static_cast<uint8_t>(std::clamp(row[x], 0.0f, 255.0f) + 0.5f);
       }
     }
   } catch (const std::bad_alloc&) {
