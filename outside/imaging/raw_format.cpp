@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "kx3300_ip.h"
 #include "sensor_model.h"
 
 namespace {
@@ -26,7 +27,10 @@ std::size_t RawFrameBytes(const RawFrameParams& p) {
   return static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height) + kTrailerBytes;
 }
 
-int RawPictureHeight(const RawFrameParams& p) { return p.width > 2 * p.height ? 2 * p.height : p.height; }
+int RawPictureHeight(const RawFrameParams& p) {
+  const bool half_height = static_cast<int64_t>(p.width) > 2 * static_cast<int64_t>(p.height);
+  return half_height && p.height <= KX3300_IP_MAX_SIDE ? 2 * p.height : p.height;
+}
 
 void ExchangeMosaicRows(uint8_t* mosaic, int width, int height) {
   if (mosaic == nullptr || width <= 0) return;
@@ -37,6 +41,7 @@ void ExchangeMosaicRows(uint8_t* mosaic, int width, int height) {
 }
 
 std::vector<uint8_t> EncodeRawFrame(const uint8_t* rgb, const RawFrameParams& p) {
+  if (p.width > KX3300_IP_MAX_SIDE || p.height > KX3300_IP_MAX_SIDE) return {};
   std::vector<uint8_t> frame(RawFrameBytes(p));
   if (frame.empty()) return frame;
   const std::size_t w = static_cast<std::size_t>(p.width);

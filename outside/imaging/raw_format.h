@@ -26,14 +26,16 @@ struct RawFrameParams {
 std::size_t RawFrameBytes(const RawFrameParams& params);
 
 // Height of the picture the frame shows: twice the reported height for a
-// half-height picture (width > 2 x height), else the reported height.
+// half-height picture (width > 2 x height), else the reported height. (Heights
+// beyond KX3300_IP_MAX_SIDE are returned as they are, never overflowing.)
 int RawPictureHeight(const RawFrameParams& params);
 
 // Makes the frame a sensor would deliver for a scene given as top-down RGB24
 // rows of width x RawPictureHeight(params) pixels. Narrow pictures
 // (width < 352) come out with rows 1 and 2 of every group of four exchanged,
-// as the camera sends them. Empty for a non-positive size; a null scene gives
-// a frame of black with a valid trailer.
+// as the camera sends them. Empty for a side outside 1..KX3300_IP_MAX_SIDE
+// (no camera makes such frames); a null scene gives a frame of black with a
+// valid trailer.
 std::vector<uint8_t> EncodeRawFrame(const uint8_t* rgb, const RawFrameParams& params);
 
 // Puts rows 4g+1 and 4g+2 of a frame's mosaic (rows of `width` bytes) back in
