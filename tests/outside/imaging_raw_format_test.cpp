@@ -112,7 +112,7 @@ TEST(ImagingRawFormat, HalfHeightFramesBinRowPairsInLinearLight) {
 
 TEST(ImagingRawFormat, ColourFilterPhaseFollowsModeAndMirrorRunsRightToLeft) {
   // A pure red scene lights only the red sites.
-  const int w = 352, h = 4;
+  const int w = 352, h = 176;
   const std::vector<uint8_t> red = Flat(w, h, 255, 0, 0);
   for (int mode : {0, 1, 2, 3, 4, 13}) {
     RawFrameParams p = Params(w, h);
