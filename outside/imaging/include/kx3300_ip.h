@@ -4,7 +4,8 @@
  * The library turns the camera's raw frames into pictures. It exports exactly
  * three functions with C linkage (below). Whoever loads it resolves them by
  * name; this header gives their types and the part of the caller's picture
- * record that the library reads.
+ * record that the library reads. The library keeps no state between calls,
+ * so any thread may call it.
  *
  * ---------------------------------------------------------------------------
  * The raw frame
@@ -31,8 +32,8 @@
  * Samples. Each sample is the site's linear light signal L (0 = dark, 1 = full
  * well) companded with a square-root curve over the sensor's black level b:
  *   sample = b + round((255 - b) * sqrt(L))
- * so the 8 bits are spent evenly over perceived brightness, not over linear
- * light. A sample below b reads as no light. The black level b is the
+ * so the 8 bits follow the sensor's shot noise and perceived brightness
+ * rather than linear light. A sample below b reads as no light. The black level b is the
  * picture's `param20`, limited to 0..64 (a larger value counts as 64).
  *
  * Trailer. The camera's white balance for the frame, as gains to apply to the
