@@ -4,6 +4,7 @@
 #include "twain/handlers.h"
 #include "twain/source_error.h"
 #include "twain/source_state.h"
+#include "twain/transfer_handlers.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -14,10 +15,22 @@ constexpr DispatchEntry kControlTable[] = {
     {DAT_USERINTERFACE, HandleUserInterface},
     {DAT_CAPABILITY, HandleCapability},
     {DAT_STATUS, HandleStatus},
+    {DAT_PENDINGXFERS, HandlePendingXfers},
+    {DAT_SETUPMEMXFER, HandleSetupMemXfer},
+    {DAT_SETUPFILEXFER, HandleSetupFileXfer},
+    {DAT_XFERGROUP, HandleXferGroup},
     {0, nullptr},
 };
 
 constexpr DispatchEntry kImageTable[] = {
+    {DAT_IMAGEINFO, HandleImageInfo},
+    {DAT_IMAGELAYOUT, HandleImageLayout},
+    {DAT_IMAGEMEMXFER, HandleImageMemXfer},
+    {DAT_IMAGENATIVEXFER, HandleImageNativeXfer},
+    {DAT_IMAGEFILEXFER, HandleImageFileXfer},
+    {DAT_RGBRESPONSE, HandleRgbResponse},
+    {DAT_CIECOLOR, HandleCieColor},
+    {DAT_JPEGCOMPRESSION, HandleJpegCompression},
     {0, nullptr},
 };
 

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 #include "platform/qt_host.h"
+#include "twain/notify.h"
+#include "ui/progress.h"
 
 // A plain window stands in for the skinned one until the interface is built.
 void* CreateMainWindow(void*, void* parent) {
@@ -37,4 +39,10 @@ bool ProcessMainWindowEvents() {
   if (!OnQtThread()) return false;
   ProcessPendingEvents();
   return true;
+}
+
+// Until the window has its commands, the cancel command is just what it does.
+void SendMainWindowCancel() {
+  CloseProgressDialog();
+  NotifyCloseDSReq();
 }
