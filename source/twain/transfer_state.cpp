@@ -1,5 +1,6 @@
 #include "twain/transfer_state.h"
 
+#include <bit>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -100,6 +101,37 @@ bool LockImage() {
   return true;
 }
 
+// Writes `pixels` pixels of a stored row in red-green-blue order. Four pixels
+// go at a time as one 8-byte and one 4-byte word, which is what makes the
+// copy keep up with the host's buffers; the rest go byte by byte. Reads and
+// writes stay within 3 × pixels bytes.
+static_assert(std::endian::native == std::endian::little, "the word shuffle reads bytes little-endian");
+
+void CopyRowAsRgb(uint8_t* out, const uint8_t* in, uint32_t pixels) {
+  uint32_t i = 0;
+  for (; i + 4 <= pixels; i += 4, in += 12, out += 12) {
+    uint64_t a;  // b0 g0 r0 b1 g1 r1 b2 g2, first byte lowest
+    uint32_t c;  // r2 b3 g3 r3
+    std::memcpy(&a, in, 8);
+    std::memcpy(&c, in + 8, 4);
+    const uint64_t head = (a & 0xFF0000FF0000FF00ull)            // g0, g1, g2 stay
+                          | ((a >> 16) & 0x00000000FF0000FFull)  // r0, r1
+                          | ((a << 16) & 0x0000FF0000FF0000ull)  // b0, b1
+                          | (static_cast<uint64_t>(c & 0xFFu) << 48);  // r2
+    const uint32_t tail = static_cast<uint32_t>((a >> 48) & 0xFFu)  // b2
+                          | ((c >> 16) & 0x0000FF00u)               // r3
+                          | (c & 0x00FF0000u)                       // g3 stays
+                          | ((c << 16) & 0xFF000000u);              // b3
+    std::memcpy(out, &head, 8);
+    std::memcpy(out + 8, &tail, 4);
+  }
+  for (; i < pixels; ++i, in += 3, out += 3) {
+    out[0] = in[2];
+    out[1] = in[1];
+    out[2] = in[0];
+  }
+}
+
 void* DecodeXferPicture() {
   if (xfer_picture_source_for_tests != nullptr) return xfer_picture_source_for_tests();
   return UpscalePicture(DecodeCurrentPicture());
@@ -165,11 +197,7 @@ bool CopyImageStrip(uint8_t* destination, uint32_t length, uint32_t* bytes_writt
   uint8_t* out = destination;
   for (; rows > 0; --rows) {
     const uint8_t* in = transfer_state.bits_start + static_cast<std::size_t>(transfer_state.rows_left - 1) * stride;
-    for (uint32_t k = 0; k + 2 < stride; k += 3) {
-      out[k] = in[k + 2];
-      out[k + 1] = in[k + 1];
-      out[k + 2] = in[k];
-    }
+    CopyRowAsRgb(out, in, stride / 3);
     out += stride;
     *bytes_written += stride;
     if (--transfer_state.rows_left == 0) {

@@ -70,8 +70,10 @@ void* TakeXferImage();
 void EndCurrentXfer();
 
 // Copies as many whole rows as fit in `length` bytes, top row first, turning
-// blue-green-red into red-green-blue, straight into `destination`. Gives out
-// the bytes written (rows × stride; bytes of a row's padding are not touched)
+// blue-green-red into red-green-blue, straight into `destination`: each row
+// in groups of three bytes as far as its stride holds whole groups; the one or
+// two bytes after the last group are not touched. Gives out the bytes written
+// (rows × stride)
 // and whether the last row has now been delivered (also when no row was left
 // to deliver). False without a locked image or without a destination.
 bool CopyImageStrip(uint8_t* destination, uint32_t length, uint32_t* bytes_written, bool* last_strip);

@@ -170,6 +170,25 @@ TEST_F(Transfer, OnePixelWidePictureLeavesEachRowsFourthByteAlone) {
   }
 }
 
+TEST_F(Transfer, EveryWidthArrivesInRedGreenBlueAndBytesAfterTheLastTripleStayAlone) {
+  for (int width : {1, 2, 3, 4, 5, 7, 8, 9, 13, 352}) {
+    SCOPED_TRACE(width);
+    ResetTransferState();
+    xfer_picture_source_for_tests = &FakeDecoder::Decode;
+    StartBatch(1, width, 5);
+    const uint32_t stride = DibStride(width);
+    std::vector<uint8_t> buffer(stride * 5, 0xEE);
+    TW_IMAGEMEMXFER xfer;
+    ASSERT_EQ(MemXfer(xfer, buffer.data(), buffer.size()), TWRC_XFERDONE);
+    ExpectStripRows(buffer, 0, width, 0, 5, stride);
+    for (int y = 0; y < 5; ++y) {
+      // The row is copied in groups of three up to its stride, padding too;
+      // the one or two bytes after the last group are not written.
+      for (uint32_t k = stride / 3 * 3; k < stride; ++k) ASSERT_EQ(buffer[y * stride + k], 0xEE) << y << " " << k;
+    }
+  }
+}
+
 TEST_F(Transfer, AfterTheLastStripAndBeforeEndXferNothingMoreIsWritten) {
   StartBatch(1, 8, 4);
   std::vector<uint8_t> buffer(4 * 24);
