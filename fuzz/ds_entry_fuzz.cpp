@@ -1,16 +1,22 @@
 // Drives DS_Entry with arbitrary triplets and data, in whatever state earlier
 // calls of the same input left the source. Each input starts from a freshly
-// loaded source.
+// loaded source. The transfers get pictures whose headers the input makes up
+// (sound or lying about their size), a picture table to walk, host buffers of
+// the input's lengths, and file names kept inside a private directory.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "camera/picture_table.h"
 #include "platform/memory.h"
 #include "twain/capability_table.h"
 #include "twain/entry.h"
 #include "twain/source_state.h"
+#include "twain/transfer_state.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -48,7 +54,71 @@ struct Reader {
     return *data++;
   }
   uint16_t Word() { return static_cast<uint16_t>(Byte() | (Byte() << 8)); }
+  uint32_t Long() { return Word() | static_cast<uint32_t>(Word()) << 16; }
 };
+
+// What the next decode hands the transfer: a DIB header of the input's
+// choosing in a block of the input's size (at most 64 KiB), or nothing.
+struct FuzzPicture {
+  bool none;
+  int32_t width;
+  int32_t height;
+  uint16_t bit_count;
+  uint32_t colours_used;
+  uint32_t block_size;
+};
+FuzzPicture fuzz_picture;
+
+void PutLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void* DecodeFuzzPicture() {
+  const FuzzPicture& f = fuzz_picture;
+  if (f.none) return nullptr;
+  auto* dib = static_cast<uint8_t*>(AllocBlock(std::max<uint32_t>(f.block_size, 40)));
+  if (dib == nullptr) return nullptr;
+  PutLe32(dib, 40);
+  PutLe32(dib + 4, static_cast<uint32_t>(f.width));
+  PutLe32(dib + 8, static_cast<uint32_t>(f.height));
+  dib[12] = 1;
+  dib[14] = static_cast<uint8_t>(f.bit_count);
+  dib[15] = static_cast<uint8_t>(f.bit_count >> 8);
+  PutLe32(dib + 32, f.colours_used);
+  for (uint32_t i = 40; i < f.block_size; ++i) dib[i] = static_cast<uint8_t>(i * 7);
+  return dib;
+}
+
+FuzzPicture ReadFuzzPicture(Reader& in) {
+  FuzzPicture f{};
+  const uint8_t shape = in.Byte();
+  f.none = (shape & 7) == 0;
+  if (shape & 8) {
+    // Anything at all in the header.
+    f.width = static_cast<int32_t>(in.Long());
+    f.height = static_cast<int32_t>(in.Long());
+    f.bit_count = in.Word();
+    f.colours_used = in.Long();
+    f.block_size = in.Word();
+  } else {
+    // A sound 24-bit picture, sometimes with a block a little short.
+    f.width = 1 + in.Byte() % 64;
+    f.height = 1 + in.Byte() % 64;
+    f.bit_count = 24;
+    const uint32_t stride = (24u * f.width + 31) / 32 * 4;
+    f.block_size = 40 + stride * f.height - ((shape & 16) ? in.Byte() % 8 : 0);
+  }
+  return f;
+}
+
+std::string fuzz_dir;
+
+// File names the host may set: a new file, one in a missing directory, none.
+void PickFileName(uint8_t choice, void* setup) {
+  auto* name = static_cast<char*>(setup) + offsetof(TW_SETUPFILEXFER, FileName);
+  const std::string names[] = {fuzz_dir + "/x.bmp", fuzz_dir + "/missing/x.bmp", ""};
+  std::snprintf(name, sizeof(TW_SETUPFILEXFER::FileName), "%s", names[choice % 3].c_str());
+}
 
 }  // namespace
 
@@ -57,16 +127,34 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SNAPSRC_DSM", "/nonexistent", 1);
   setenv("SNAPSRC_REGISTRY", "/nonexistent", 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  char dir[] = "/tmp/fuzz_ds_entry_XXXXXX";
+  if (mkdtemp(dir) != nullptr) fuzz_dir = dir;
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetSourceState();
   ResetCapabilities();
+  ResetTransferState();
   InitSourceAtLoad(reinterpret_cast<void*>(1));
   Reader in{data, size};
   TW_IDENTITY app{};
   app.Id = 1;
+
+  // Up to eight records, photos, clip frames and clip starts, some selected.
+  ResetPictureTable();
+  const uint8_t table = in.Byte();
+  picture_table.picture_count = table & 7;
+  for (int i = 0; i < picture_table.picture_count; ++i) {
+    PictureRecord& r = picture_table.records[i];
+    r.kind = (table >> (3 + i % 5)) & 1 ? kPicturePhoto : (i & 1 ? kPictureClipFrame : kPictureClipStart);
+    r.selected = (table >> (i % 8)) & 1;
+    r.width = 640;
+    r.height = 480;
+  }
+  picture_table.current_picture = static_cast<int8_t>(in.Byte());
+  fuzz_picture = ReadFuzzPicture(in);
+  xfer_picture_source_for_tests = &DecodeFuzzPicture;
 
   // Half of the inputs start with the source open, so that negotiation and
   // transfers are reached without first having to find MSG_OPENDS.
@@ -87,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The payload: a buffer of the fuzzer's bytes, large enough for any
     // structure of the protocol, or a null pointer.
-    std::vector<uint8_t> payload(512);
+    std::vector<uint8_t> payload(1100);  // room for DAT_RGBRESPONSE's 1024 bytes
     size_t n = in.Byte();
     for (size_t i = 0; i < n && i < payload.size(); ++i) payload[i] = in.Byte();
     // Pointer fields inside it must not point at random memory: hosts pass
@@ -95,6 +183,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (dat == DAT_USERINTERFACE) std::memset(payload.data() + 4, 0, sizeof(void*));
     if (dat == DAT_EVENT || msg == MSG_PROCESSEVENT) std::memset(payload.data(), 0, sizeof(void*));
     void* pdata = (op & 32) ? nullptr : payload.data();
+
+    // The window's transfer button, now and then.
+    if ((op & 0xC0) == 0xC0 && in.Byte() < 32) StartTransferBatch();
+    // The memory transfer's buffer is the host's: really as long as it says,
+    // or a null pointer.
+    std::vector<uint8_t> host_buffer;
+    if (dat == DAT_IMAGEMEMXFER) {
+      TW_MEMORY memory{};
+      memory.Flags = in.Byte() & 1 ? TWMF_HANDLE : TWMF_POINTER;
+      memory.Length = in.Word() % 20000;
+      host_buffer.resize(memory.Length);
+      memory.TheMem = in.Byte() == 0 ? nullptr : host_buffer.data();
+      std::memcpy(payload.data() + offsetof(TW_IMAGEMEMXFER, Memory), &memory, sizeof memory);
+    }
+    if (dat == DAT_SETUPFILEXFER) PickFileName(in.Byte(), payload.data());
+    if (dat == DAT_IMAGENATIVEXFER) std::memset(payload.data(), 0, sizeof(TW_HANDLE));
 
     // A capability call carries a real container: a movable block of the
     // fuzzer's size and bytes (ItemType first), or a null handle.
@@ -120,7 +224,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       cap.hContainer = block;
       std::memcpy(payload.data(), &cap, sizeof cap);
     }
-    SourceEntry(origin, dg, dat, msg, pdata);
+    const TW_UINT16 rc = SourceEntry(origin, dg, dat, msg, pdata);
+    // A native transfer's picture belongs to the host now.
+    if (dg == DG_IMAGE && dat == DAT_IMAGENATIVEXFER && msg == MSG_GET && rc == TWRC_XFERDONE && pdata != nullptr) {
+      TW_HANDLE image;
+      std::memcpy(&image, payload.data(), sizeof image);
+      std::free(image);
+    }
     if (capability) {
       // A container the source built belongs to the host now.
       TW_CAPABILITY cap;
@@ -134,5 +244,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReleaseMainWindow();
     DestroyMainWindow(source_state.main_window);
   }
+  ResetTransferState();
   return 0;
 }

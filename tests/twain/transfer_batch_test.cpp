@@ -1,0 +1,253 @@
+// A whole batch as a host sees it, with the camera's real decoding: raw
+// pictures in the store, decoded by the imaging library, fetched once with
+// each mechanism, and compared with what decoding gives for the same record.
+// Driven in-process through the source's entry, since until the window has
+// its download and transfer buttons nothing in a host's reach fills the
+// store or starts a batch; the batch starts as the transfer button starts it.
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "camera/decoding.h"
+#include "camera/imaging_library.h"
+#include "camera/picture_store.h"
+#include "camera/picture_table.h"
+#include "platform/memory.h"
+#include "raw_format.h"
+#include "support/temp_dir.h"
+#include "support/test_host.h"
+#include "twain/capability_table.h"
+#include "twain/entry.h"
+#include "twain/source_state.h"
+#include "twain/transfer_state.h"
+#include "ui/main_window.h"
+#include "ui/progress.h"
+#include "ui/progress_layout.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kPictures = 4;  // record 2 is left unselected
+constexpr uint32_t kStride = kWidth * 3;
+
+// A scene that differs per picture, so a mix-up of pictures shows.
+std::vector<uint8_t> Scene(int seed) {
+  std::vector<uint8_t> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * kWidth + x) * 3;
+      p[0] = static_cast<uint8_t>(x * 255 / kWidth);
+      p[1] = static_cast<uint8_t>(y * 255 / kHeight);
+      p[2] = static_cast<uint8_t>((x / 16 + y / 16 + seed * 3) % 2 ? 200 : 40 + seed * 30);
+    }
+  }
+  return rgb;
+}
+
+// What the download leaves for one picture: its frame between the camera's
+// markers in a transfer buffer, stored as "%04d.bar" with the header over it.
+void StoreRawPicture(int record, int seed) {
+  RawFrameParams params;
+  params.width = kWidth;
+  params.height = kHeight;
+  std::vector<uint8_t> frame = EncodeRawFrame(Scene(seed).data(), params);
+  ASSERT_EQ(frame.size(), RawFrameBytes(params));
+  std::vector<uint8_t> buffer(TransferSize(kWidth, kHeight), 0);
+  std::memcpy(buffer.data(), kFrameStartMarker, kFrameMarkerSize);
+  std::memcpy(buffer.data() + kFrameMarkerSize, frame.data(), frame.size());
+  std::memcpy(buffer.data() + kFrameMarkerSize + frame.size(), kFrameEndMarker, kFrameMarkerSize);
+  ASSERT_TRUE(StorePicture(record, buffer.data(), buffer.size(), BarHeader{0, 0, 0, kWidth, kHeight}));
+
+  PictureRecord& r = picture_table.records[record];
+  r.record_size = kPictureRecordSize;
+  r.width = kWidth;
+  r.height = kHeight;
+  r.kind = kPicturePhoto;
+  r.selected = record != 2;
+}
+
+std::vector<uint8_t> BlockBytes(const void* block, std::size_t n) {
+  const auto* p = static_cast<const uint8_t*>(block);
+  return std::vector<uint8_t>(p, p + n);
+}
+
+// The pixel at (x, y), y from the top, of a bottom-up 24-bit DIB, as r, g, b.
+std::array<uint8_t, 3> DibPixel(const std::vector<uint8_t>& dib, int x, int y) {
+  const uint8_t* p = dib.data() + 40 + static_cast<std::size_t>(kHeight - 1 - y) * kStride + 3 * x;
+  return {p[2], p[1], p[0]};
+}
+
+class TransferBatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSourceState();
+    ResetTransferState();
+    ResetCapabilities();
+    ResetPictureTable();
+    ResetPictureStore();
+    ResetProgressState();
+    setenv("TMPDIR", dir_.path().c_str(), 1);
+    ASSERT_TRUE(CreatePictureStore());
+    for (int i = 0; i < kPictures; ++i) StoreRawPicture(i, i);
+    picture_table.picture_count = kPictures;
+    picture_table.item_count = kPictures;
+    picture_table.photo_count = kPictures;
+    picture_table.camera_picture_count = kPictures;
+    LoadImagingLibraryFrom(SNAPSRC_BIN_DIR);
+    ASSERT_NE(imaging_library.IP_hDIB, nullptr);
+
+    // What decoding gives for each record, fetched the way the transfer will.
+    for (int i = 0; i < kPictures; ++i) {
+      picture_table.current_picture = i;
+      void* dib = UpscalePicture(DecodeCurrentPicture());
+      ASSERT_NE(dib, nullptr) << i;
+      ASSERT_EQ(BitmapWidth(dib), kWidth);
+      ASSERT_EQ(BitmapHeight(dib), kHeight);
+      decoded_.push_back(BlockBytes(dib, 40 + static_cast<std::size_t>(kStride) * kHeight));
+      FreeBlock(dib);
+    }
+    picture_table.current_picture = 0;
+  }
+
+  void TearDown() override {
+    if (source_state.main_window != nullptr) {
+      ReleaseMainWindow();
+      DestroyMainWindow(source_state.main_window);
+    }
+    CloseProgressDialog();
+    UnloadImagingLibrary();
+    DeletePictureStore();
+    ResetSourceState();
+    ResetTransferState();
+    ResetCapabilities();
+    ResetPictureTable();
+    unsetenv("TMPDIR");
+  }
+
+  TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data) {
+    return SourceEntry(&host_.app, dg, dat, msg, data);
+  }
+
+  TW_UINT16 EndXfer() {
+    TW_PENDINGXFERS pending{0xBEEF, 0};
+    EXPECT_EQ(Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+    EXPECT_EQ(source_state.state, 6);
+    return pending.Count;
+  }
+
+  void ExpectImageInfo() {
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(TW_INT32{info.ImageWidth}, kWidth);
+    EXPECT_EQ(TW_INT32{info.ImageLength}, kHeight);
+    EXPECT_EQ(TW_INT16{info.BitsPerPixel}, 24);
+  }
+
+  TempDir dir_;
+  TestHost host_;  // the host's notifications and the box log
+  std::vector<std::vector<uint8_t>> decoded_;
+};
+
+TEST_F(TransferBatch, ThreePhotosOnceWithEachMechanism) {
+  TW_IDENTITY self{};
+  self.Id = 2;
+  ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &self), TWRC_SUCCESS);
+  TW_USERINTERFACE ui{1, 0, nullptr};
+  ASSERT_EQ(Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_SUCCESS);
+  OpenProgressDialog(source_state.main_window);
+  ProgressBegin(3);
+  TestHost::Notifications().clear();
+  ASSERT_EQ(StartTransferBatch(), 3);
+  EXPECT_EQ(source_state.state, 6);
+  EXPECT_EQ(picture_table.current_picture, 0);
+
+  // Record 0, native: the same DIB, which the host frees.
+  ExpectImageInfo();
+  TW_HANDLE native = nullptr;
+  ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &native), TWRC_XFERDONE);
+  ASSERT_NE(native, nullptr);
+  EXPECT_TRUE(BlockBytes(native, decoded_[0].size()) == decoded_[0]);
+  std::free(native);
+  EXPECT_EQ(EndXfer(), 2);
+  EXPECT_EQ(picture_table.current_picture, 1);
+
+  // Record 1, memory: 65535-byte buffers, each call after one with a buffer
+  // shorter than a row, which receives nothing.
+  ExpectImageInfo();
+  std::vector<uint8_t> rows;
+  std::vector<uint8_t> buffer(65535);
+  std::vector<uint8_t> short_buffer(kStride - 1, 0xEE);
+  TW_UINT16 rc = TWRC_SUCCESS;
+  int calls = 0;
+  while (rc == TWRC_SUCCESS && calls < 20) {
+    TW_IMAGEMEMXFER xfer{};
+    xfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, static_cast<TW_UINT32>(short_buffer.size()), short_buffer.data()};
+    ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer), TWRC_SUCCESS);
+    EXPECT_EQ(TW_UINT32{xfer.BytesWritten}, 0u);
+    EXPECT_EQ(TW_UINT32{xfer.YOffset}, rows.size() / kStride);
+
+    xfer = TW_IMAGEMEMXFER{};
+    xfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, static_cast<TW_UINT32>(buffer.size()), buffer.data()};
+    rc = Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer);
+    ++calls;
+    EXPECT_EQ(TW_UINT32{xfer.BytesPerRow}, kStride);
+    EXPECT_EQ(TW_UINT32{xfer.Columns}, static_cast<TW_UINT32>(kWidth));
+    EXPECT_EQ(TW_UINT32{xfer.YOffset}, rows.size() / kStride);
+    rows.insert(rows.end(), buffer.begin(), buffer.begin() + xfer.BytesWritten);
+  }
+  EXPECT_EQ(rc, TWRC_XFERDONE);
+  EXPECT_EQ(calls, 15);
+  EXPECT_EQ(short_buffer, std::vector<uint8_t>(kStride - 1, 0xEE));
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(kStride) * kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const uint8_t* p = rows.data() + static_cast<std::size_t>(y) * kStride + 3 * x;
+      ASSERT_EQ((std::array<uint8_t, 3>{p[0], p[1], p[2]}), DibPixel(decoded_[1], x, y)) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(EndXfer(), 1);
+  EXPECT_EQ(picture_table.current_picture, 3);  // record 2 is not selected
+
+  // Record 3, file: a BMP that Qt reads back with the decoded pixels.
+  ExpectImageInfo();
+  const std::string file = dir_.File("photo.bmp");
+  TW_SETUPFILEXFER setup{};
+  std::snprintf(setup.FileName, sizeof setup.FileName, "%s", file.c_str());
+  setup.Format = TWFF_TIFF;
+  ASSERT_EQ(Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+  ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+  const std::string bytes = ReadTextFile(file);
+  ASSERT_EQ(bytes.size(), 921654u);
+  uint32_t bf_size = 0;
+  std::memcpy(&bf_size, bytes.data() + 2, 4);
+  EXPECT_EQ(bf_size, 921654u);
+  QImage image(QString::fromStdString(file), "BMP");
+  ASSERT_FALSE(image.isNull());
+  ASSERT_EQ(image.width(), kWidth);
+  ASSERT_EQ(image.height(), kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const QRgb p = image.pixel(x, y);
+      ASSERT_EQ((std::array<uint8_t, 3>{static_cast<uint8_t>(qRed(p)), static_cast<uint8_t>(qGreen(p)),
+                                        static_cast<uint8_t>(qBlue(p))}),
+                DibPixel(decoded_[3], x, y))
+          << x << "," << y;
+    }
+  }
+
+  // The last end: the window drops the progress dialog and asks the host to close.
+  EXPECT_EQ(EndXfer(), 0);
+  EXPECT_EQ(TestHost::Notifications(), (std::vector<TW_UINT16>{MSG_XFERREADY, MSG_CLOSEDSREQ}));
+  EXPECT_EQ(source_state.state, 6);
+  EXPECT_EQ(ProgressDialogWindow(), nullptr);
+  EXPECT_EQ(progress_state.done, 3);
+  EXPECT_TRUE(host_.Boxes().empty());
+}
+
+}  // namespace
