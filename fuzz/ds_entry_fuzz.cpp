@@ -129,6 +129,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   char dir[] = "/tmp/fuzz_ds_entry_XXXXXX";
   if (mkdtemp(dir) != nullptr) fuzz_dir = dir;
+  std::atexit([] {
+    if (fuzz_dir.empty()) return;
+    std::remove((fuzz_dir + "/x.bmp").c_str());
+    std::remove(fuzz_dir.c_str());
+  });
   return 0;
 }
 
