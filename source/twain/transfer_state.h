@@ -30,10 +30,10 @@ struct TransferState {
   // means the whole picture has been delivered. Kept as a count rather than a
   // moving pointer, so the copier can never step outside the rows.
   uint32_t rows_left;
-  uint32_t mem_stride;    // BytesPerRow of the memory transfer, taken at preparation
-  uint32_t mem_position;  // rows delivered of the current image; 0: the next memory transfer starts anew
-  char file_name[kXferFileNameSize];    // destination of file transfers, "" until the host sets one
-  TW_ELEMENT8 rgb_response[256];        // what DAT_RGBRESPONSE stores; nothing reads it
+  uint32_t mem_stride;                // BytesPerRow of the memory transfer, taken at preparation
+  uint32_t mem_position;              // rows delivered of the current image; 0: the next memory transfer starts anew
+  char file_name[kXferFileNameSize];  // destination of file transfers, "" until the host sets one
+  TW_ELEMENT8 rgb_response[256];      // what DAT_RGBRESPONSE stores; nothing reads it
 };
 
 extern TransferState transfer_state;

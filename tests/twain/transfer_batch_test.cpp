@@ -4,9 +4,9 @@
 // Driven in-process through the source's entry, since until the window has
 // its download and transfer buttons nothing in a host's reach fills the
 // store or starts a batch; the batch starts as the transfer button starts it.
-#include <QImage>
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <array>
 #include <cstdlib>
 #include <cstring>

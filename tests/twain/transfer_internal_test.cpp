@@ -70,7 +70,8 @@ class Transfer : public ::testing::Test {
     TestHost::Notifications().clear();
   }
 
-  TW_UINT16 MemXfer(TW_IMAGEMEMXFER& xfer, void* buffer, TW_UINT32 length, TW_UINT32 flags = TWMF_APPOWNS | TWMF_POINTER) {
+  TW_UINT16 MemXfer(TW_IMAGEMEMXFER& xfer, void* buffer, TW_UINT32 length,
+                    TW_UINT32 flags = TWMF_APPOWNS | TWMF_POINTER) {
     xfer = TW_IMAGEMEMXFER{};
     xfer.Memory.Flags = flags;
     xfer.Memory.Length = length;
@@ -371,7 +372,9 @@ TEST_F(Transfer, FileTransferWritesABmpWhateverFormatWasAsked) {
   const std::string file = ReadTextFile(dir.File("picture.tif"));
   ASSERT_EQ(file.size(), 921654u);
   const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
-  auto le32 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24; };
+  auto le32 = [&](std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
+  };
   EXPECT_EQ(bytes[0], 'B');
   EXPECT_EQ(bytes[1], 'M');
   EXPECT_EQ(le32(2), 921654);
@@ -458,8 +461,8 @@ TEST_F(Transfer, BatchOfThreeCountsDownThenTheWindowAsksTheHostToClose) {
     ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &image), TWRC_XFERDONE);
     std::free(image);
     if (expected > 0) {
-    EXPECT_NE(ProgressDialogWindow(), nullptr);
-  }
+      EXPECT_NE(ProgressDialogWindow(), nullptr);
+    }
     TW_UINT16 count = 0xFFFF;
     ASSERT_EQ(EndXfer(&count), TWRC_SUCCESS);
     EXPECT_EQ(count, expected);
@@ -500,8 +503,8 @@ TEST(BmpFileSize, FollowsTheHeadersOwnFields) {
     int width, height, bits, colours;
     uint64_t size;
   } cases[] = {
-      {640, 480, 24, 0, 921654}, {1, 1, 24, 0, 58}, {3, 2, 24, 0, 54 + 24}, {5, 3, 8, 256, 54 + 1024 + 24},
-      {0, 10, 24, 0, 0},         {10, -10, 24, 0, 0},
+      {640, 480, 24, 0, 921654},      {1, 1, 24, 0, 58}, {3, 2, 24, 0, 54 + 24},
+      {5, 3, 8, 256, 54 + 1024 + 24}, {0, 10, 24, 0, 0}, {10, -10, 24, 0, 0},
   };
   for (const auto& c : cases) {
     uint8_t header[40] = {};

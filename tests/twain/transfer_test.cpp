@@ -50,7 +50,8 @@ TEST(TransferFailures, EachHandlerChecksItsStatesAndMessagesWithItsOwnBox) {
   const std::string proto = kBadProtocol;
   const FailureCase cases[] = {
       {3, DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, TWCC_SEQERROR, "General failure in response to DAT_PENDINGXFER.  "},
-      {5, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, TWCC_SEQERROR, "General failure in response to DAT_PENDINGXFER.  "},
+      {5, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, TWCC_SEQERROR,
+       "General failure in response to DAT_PENDINGXFER.  "},
       {5, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, TWCC_SEQERROR, "General failure in response to DAT_PENDINGXFER.  "},
       {4, DG_CONTROL, DAT_PENDINGXFERS, MSG_SET, TWCC_BADPROTOCOL, "General failure in response to DAT_PENDINGXFER.  "},
       {3, DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, TWCC_SEQERROR,
@@ -85,9 +86,9 @@ TEST(TransferFailures, EachHandlerChecksItsStatesAndMessagesWithItsOwnBox) {
     const int boxes = static_cast<int>(host.Boxes().size());
     EXPECT_EQ(host.Call(c.dg, c.dat, c.msg, data), TWRC_FAILURE);
     EXPECT_EQ(static_cast<int>(host.Boxes().size()), boxes + 1);
-    const char* text = c.condition == TWCC_SEQERROR        ? kSeqError
-                       : c.condition == TWCC_BADPROTOCOL   ? kBadProtocol
-                                                           : "An operation error just occurred.";
+    const char* text = c.condition == TWCC_SEQERROR      ? kSeqError
+                       : c.condition == TWCC_BADPROTOCOL ? kBadProtocol
+                                                         : "An operation error just occurred.";
     EXPECT_EQ(host.LastBoxText(), std::string(c.box) + text);
     EXPECT_EQ(host.ConditionCode(), c.condition);
   }
@@ -124,8 +125,8 @@ TEST(TransferSetup, MemoryBuffersOfferedInStates4To6) {
   for (int state : {4, 5}) {
     if (state == 4) Reach(host, 4);
     if (state == 5) {
-    ASSERT_EQ(host.Enable(), TWRC_SUCCESS);
-  }
+      ASSERT_EQ(host.Enable(), TWRC_SUCCESS);
+    }
     TW_SETUPMEMXFER setup{1, 2, 3};
     ASSERT_EQ(host.Call(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup), TWRC_SUCCESS);
     EXPECT_EQ(TW_UINT32{setup.MinBufSize}, 16384u);
