@@ -59,5 +59,42 @@ inline std::vector<uint8_t> MakeNaturalBgr(unsigned width, unsigned height) {
       p[2] = clamp(r + n);
     }
   }
+  // The softness of a small lens and of demosaicing: a 1-2-1 blur each way.
+  std::vector<uint8_t> soft(pixels.size());
+  auto at = [&](const std::vector<uint8_t>& p, unsigned x, unsigned y, int c) {
+    return static_cast<int>(p[3 * (static_cast<std::size_t>(y) * width + x) + c]);
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    for (unsigned y = 0; y < height; ++y) {
+      for (unsigned x = 0; x < width; ++x) {
+        for (int c = 0; c < 3; ++c) {
+          int sum;
+          if (pass == 0) {
+            sum = at(pixels, x > 0 ? x - 1 : x, y, c) + 2 * at(pixels, x, y, c) +
+                  at(pixels, x + 1 < width ? x + 1 : x, y, c);
+          } else {
+            sum = at(pixels, x, y > 0 ? y - 1 : y, c) + 2 * at(pixels, x, y, c) +
+                  at(pixels, x, y + 1 < height ? y + 1 : y, c);
+          }
+          soft[3 * (static_cast<std::size_t>(y) * width + x) + c] = static_cast<uint8_t>((sum + 2) / 4);
+        }
+      }
+    }
+    pixels.swap(soft);
+  }
+  return pixels;
+}
+
+// Smooth colour ramps across the whole picture, whatever its size.
+inline std::vector<uint8_t> MakeGradientBgr(unsigned width, unsigned height) {
+  std::vector<uint8_t> pixels(3 * static_cast<std::size_t>(width) * height);
+  for (unsigned y = 0; y < height; ++y) {
+    for (unsigned x = 0; x < width; ++x) {
+      uint8_t* p = &pixels[3 * (static_cast<std::size_t>(y) * width + x)];
+      p[0] = static_cast<uint8_t>(60 + 120 * (x + 2 * y) / (width + 2 * height));
+      p[1] = static_cast<uint8_t>(90 + 100 * (2 * x + y) / (2 * width + height));
+      p[2] = static_cast<uint8_t>(200 - 90 * (x + y) / (width + height));
+    }
+  }
   return pixels;
 }
