@@ -16,8 +16,10 @@ void BuildJpegQuantTables(unsigned scale, JpegQuantTables* tables);
 using JpegBlocks = int16_t[6][64];
 
 // The forward DCT of T.81's scale (a flat block of level-shifted value v gives
-// DC = 8v) in integer steps, in place, natural order.
+// DC = 8v) in integer steps, in place, natural order. ForwardDctPlain is the
+// one-value-at-a-time form, which the vector form must match exactly.
 void ForwardDct(int16_t* block);
+void ForwardDctPlain(int16_t* block);
 
 // The entropy coder of one image. Writes from `out` on; nothing is written
 // past what Finish returns.
@@ -25,8 +27,8 @@ class JpegBlockCoder {
  public:
   JpegBlockCoder(uint8_t* out, const JpegQuantTables& tables) : out_(out), tables_(tables) {}
 
-  // Codes one block of samples (overwritten): component 0 is luminance, 1 Cb, 2 Cr.
-  void Code(int16_t* samples, int component);
+  // Codes one block of samples 0..255: component 0 is luminance, 1 Cb, 2 Cr.
+  void Code(const int16_t* samples, int component);
 
   // Codes 64 quantised coefficients in zigzag order.
   void CodeCoefficients(const int16_t* coefficients, int component);
@@ -36,11 +38,11 @@ class JpegBlockCoder {
 
  private:
   void Put(uint32_t word, unsigned length);
-  void WriteStuffed(uint32_t value, unsigned bytes);
+  void WriteStuffed(uint64_t value, unsigned bytes);  // the top `bytes` bytes
 
   uint8_t* out_;
   const JpegQuantTables& tables_;
-  uint32_t accumulator_ = 0;
+  uint64_t accumulator_ = 0;
   unsigned count_ = 0;  // pending bits, the low ones of the accumulator
   int16_t dc_pred_[3] = {0, 0, 0};
 };
