@@ -244,18 +244,6 @@ void JpegBlockCoder::WriteStuffed(uint64_t value, unsigned bytes) {
   }
 }
 
-void JpegBlockCoder::Put(uint32_t word, unsigned length) {
-  if (count_ + length < 64) {
-    accumulator_ = (accumulator_ << length) | word;
-    count_ += length;
-    return;
-  }
-  const unsigned rest = count_ + length - 64;
-  WriteStuffed((accumulator_ << (64 - count_)) | (uint64_t{word} >> rest), 8);
-  accumulator_ = word;
-  count_ = rest;
-}
-
 uint8_t* JpegBlockCoder::Finish() {
   if (count_ > 0) WriteStuffed(accumulator_ << (64 - count_), (count_ + 7) / 8);
   count_ = 0;

@@ -37,7 +37,18 @@ class JpegBlockCoder {
   uint8_t* Finish();
 
  private:
-  void Put(uint32_t word, unsigned length);
+  // Adds a code word of at most 26 bits; inline, as it runs for every code.
+  void Put(uint32_t word, unsigned length) {
+    if (count_ + length < 64) {
+      accumulator_ = (accumulator_ << length) | word;
+      count_ += length;
+      return;
+    }
+    const unsigned rest = count_ + length - 64;
+    WriteStuffed((accumulator_ << (64 - count_)) | (uint64_t{word} >> rest), 8);
+    accumulator_ = word;
+    count_ = rest;
+  }
   void WriteStuffed(uint64_t value, unsigned bytes);  // the top `bytes` bytes
 
   uint8_t* out_;

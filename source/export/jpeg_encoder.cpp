@@ -10,6 +10,10 @@
 #include "export/jpeg_color.h"
 #include "export/jpeg_tables.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr unsigned kMaxSide = 65535;
@@ -155,6 +159,28 @@ void ReadMcu(unsigned format, const uint8_t* mcu, std::size_t row_bytes, unsigne
   }
 }
 
+// The common case of format 2: a whole 16×8 MCU, no padding.
+void ReadWholeMcu422(const uint8_t* mcu, std::size_t row_bytes, JpegBlocks& blocks) {
+#if defined(__SSE2__)
+  const __m128i low_bytes = _mm_set1_epi16(0x00FF);
+  for (int y = 0; y < 8; ++y, mcu += row_bytes) {
+    const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mcu));
+    const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mcu + 16));
+    _mm_store_si128(reinterpret_cast<__m128i*>(blocks[0] + 8 * y), _mm_and_si128(left, low_bytes));
+    _mm_store_si128(reinterpret_cast<__m128i*>(blocks[1] + 8 * y), _mm_and_si128(right, low_bytes));
+    // Cb, Cr alternate in the high bytes: as 32-bit lanes, Cb low and Cr high.
+    const __m128i chroma_left = _mm_srli_epi16(left, 8), chroma_right = _mm_srli_epi16(right, 8);
+    const __m128i cb = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(chroma_left, 16), 16),
+                                       _mm_srai_epi32(_mm_slli_epi32(chroma_right, 16), 16));
+    const __m128i cr = _mm_packs_epi32(_mm_srai_epi32(chroma_left, 16), _mm_srai_epi32(chroma_right, 16));
+    _mm_store_si128(reinterpret_cast<__m128i*>(blocks[2] + 8 * y), cb);
+    _mm_store_si128(reinterpret_cast<__m128i*>(blocks[3] + 8 * y), cr);
+  }
+#else
+  ReadMcu(JPEG_YCC422, mcu, row_bytes, 16, 8, blocks);
+#endif
+}
+
 }  // namespace
 
 bool BuildJpegGeometry(unsigned format, unsigned width, unsigned height, JpegGeometry* geometry) {
@@ -213,23 +239,29 @@ uint8_t* EncodeJpeg(uint8_t* input, uint8_t* output, unsigned scale, unsigned fo
                     unsigned height) {
   JpegGeometry g;
   if (input == nullptr || output == nullptr || !BuildJpegGeometry(format, width, height, &g)) return nullptr;
-  if (format == JPEG_BGR) {
-    ConvertBgrToYcc422(input, width, height);
-    format = JPEG_YCC422;
-  }
+  const bool convert = format == JPEG_BGR;
+  if (convert) format = JPEG_YCC422;
   JpegQuantTables tables;
   BuildJpegQuantTables(scale, &tables);
   uint8_t* out = WriteHeaders(output, format, width, height, tables);
 
   JpegBlockCoder coder(out, tables);
-  JpegBlocks blocks;
+  alignas(16) JpegBlocks blocks;
   const unsigned luminance_blocks = BlocksPerMcu(format) == 1 ? 1 : BlocksPerMcu(format) - 2;
   for (uint32_t my = 0; my < g.mcus_down; ++my) {
     const unsigned mcu_height = my + 1 == g.mcus_down ? g.last_height : g.mcu_height;
+    // Each band of rows is converted just before it is coded, while it is
+    // still in the cache; the rows below it are still blue-green-red.
+    if (convert) ConvertBgrToYcc422(input, width, my * 8, mcu_height);
     const uint8_t* band = input + my * g.band_bytes;
     for (uint32_t mx = 0; mx < g.mcus_across; ++mx) {
       const unsigned mcu_width = mx + 1 == g.mcus_across ? g.last_width : g.mcu_width;
-      ReadMcu(format, band + mx * g.mcu_step, g.row_bytes, mcu_width, mcu_height, blocks);
+      const uint8_t* mcu = band + mx * g.mcu_step;
+      if (format == JPEG_YCC422 && mcu_width == 16 && mcu_height == 8) {
+        ReadWholeMcu422(mcu, g.row_bytes, blocks);
+      } else {
+        ReadMcu(format, mcu, g.row_bytes, mcu_width, mcu_height, blocks);
+      }
       for (unsigned b = 0; b < luminance_blocks; ++b) coder.Code(blocks[b], 0);
       if (format != JPEG_GRAY) {
         coder.Code(blocks[luminance_blocks], 1);
