@@ -203,10 +203,13 @@ void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component
   const auto& dc_codes = luminance ? kJpegDcLuminanceCodes : kJpegDcChrominanceCodes;
   const auto& ac_codes = luminance ? kJpegAcLuminanceCodes : kJpegAcChrominanceCodes;
 
+  // A copy the compiler can keep in registers: stores through the output
+  // pointer could otherwise alias the coder's members.
+  JpegBitWriter w = writer_;
   const int16_t diff = static_cast<int16_t>(coefficients[0] - dc_pred_[component]);
   dc_pred_[component] = coefficients[0];
   const unsigned dc_size = SizeOf(static_cast<unsigned>(diff < 0 ? -diff : diff));
-  Put((uint32_t{dc_codes.code[dc_size]} << dc_size) | ExtraBits(diff, dc_size), dc_codes.length[dc_size] + dc_size);
+  w.Put((uint32_t{dc_codes.code[dc_size]} << dc_size) | ExtraBits(diff, dc_size), dc_codes.length[dc_size] + dc_size);
 
   // The coefficients that are not zero, in zigzag order; the gaps between
   // them are the zero runs.
@@ -217,35 +220,28 @@ void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component
     nonzero &= nonzero - 1;
     unsigned run = k - last - 1;
     last = k;
-    for (; run >= 16; run -= 16) Put(ac_codes.code[kJpegAcZeroRun16], ac_codes.length[kJpegAcZeroRun16]);
+    for (; run >= 16; run -= 16) w.Put(ac_codes.code[kJpegAcZeroRun16], ac_codes.length[kJpegAcZeroRun16]);
     const int value = coefficients[k];
     const unsigned size = SizeOf(static_cast<unsigned>(value < 0 ? -value : value));
     const unsigned entry = run * 10 + size;
-    Put((uint32_t{ac_codes.code[entry]} << size) | ExtraBits(value, size), ac_codes.length[entry] + size);
+    w.Put((uint32_t{ac_codes.code[entry]} << size) | ExtraBits(value, size), ac_codes.length[entry] + size);
   }
-  if (last != 63) Put(ac_codes.code[kJpegAcEndOfBlock], ac_codes.length[kJpegAcEndOfBlock]);
+  if (last != 63) w.Put(ac_codes.code[kJpegAcEndOfBlock], ac_codes.length[kJpegAcEndOfBlock]);
+  writer_ = w;
 }
 
-// The stream is the same as from a 32-bit accumulator written four bytes at a
-// time; eight at a time just takes fewer turns.
-void JpegBlockCoder::WriteStuffed(uint64_t value, unsigned bytes) {
-  // No byte is 0xFF: all eight go out in one store.
-  const uint64_t inverted = ~value;
-  if (bytes == 8 && ((inverted - 0x0101010101010101ull) & value & 0x8080808080808080ull) == 0) {
-    const uint64_t big_endian = __builtin_bswap64(value);
-    std::memcpy(out_, &big_endian, 8);
-    out_ += 8;
-    return;
-  }
+uint8_t* WriteStuffedBytes(uint8_t* out, uint64_t value, unsigned bytes) {
   for (unsigned n = 0; n < bytes; ++n) {
     const uint8_t byte = static_cast<uint8_t>(value >> (56 - 8 * n));
-    *out_++ = byte;
-    if (byte == 0xFF) *out_++ = 0x00;
+    *out++ = byte;
+    if (byte == 0xFF) *out++ = 0x00;
   }
+  return out;
 }
 
 uint8_t* JpegBlockCoder::Finish() {
-  if (count_ > 0) WriteStuffed(accumulator_ << (64 - count_), (count_ + 7) / 8);
-  count_ = 0;
-  return out_;
+  JpegBitWriter& w = writer_;
+  if (w.count > 0) w.out = WriteStuffedBytes(w.out, w.accumulator << (64 - w.count), (w.count + 7) / 8);
+  w.count = 0;
+  return w.out;
 }

@@ -21,11 +21,48 @@ using JpegBlocks = int16_t[6][64];
 void ForwardDct(int16_t* block);
 void ForwardDctPlain(int16_t* block);
 
+// Writes the top `bytes` bytes of `value` with a 0x00 after every 0xFF, and
+// returns the new end.
+uint8_t* WriteStuffedBytes(uint8_t* out, uint64_t value, unsigned bytes);
+
+// The bit writer: pending bits are the low `count` bits of the accumulator.
+// The stream is the same as from a 32-bit accumulator written four bytes at a
+// time; eight at a time just takes fewer turns.
+struct JpegBitWriter {
+  uint64_t accumulator = 0;
+  unsigned count = 0;
+  uint8_t* out = nullptr;
+
+  // Adds a code word of at most 26 bits.
+  void Put(uint32_t word, unsigned length) {
+    if (count + length < 64) {
+      accumulator = (accumulator << length) | word;
+      count += length;
+      return;
+    }
+    const unsigned rest = count + length - 64;
+    Write8((accumulator << (64 - count)) | (uint64_t{word} >> rest));
+    accumulator = word;
+    count = rest;
+  }
+
+  void Write8(uint64_t value) {
+    // No byte is 0xFF: all eight go out in one store.
+    if (((~value - 0x0101010101010101ull) & value & 0x8080808080808080ull) == 0) {
+      const uint64_t big_endian = __builtin_bswap64(value);
+      __builtin_memcpy(out, &big_endian, 8);
+      out += 8;
+    } else {
+      out = WriteStuffedBytes(out, value, 8);
+    }
+  }
+};
+
 // The entropy coder of one image. Writes from `out` on; nothing is written
 // past what Finish returns.
 class JpegBlockCoder {
  public:
-  JpegBlockCoder(uint8_t* out, const JpegQuantTables& tables) : out_(out), tables_(tables) {}
+  JpegBlockCoder(uint8_t* out, const JpegQuantTables& tables) : tables_(tables) { writer_.out = out; }
 
   // Codes one block of samples 0..255: component 0 is luminance, 1 Cb, 2 Cr.
   void Code(const int16_t* samples, int component);
@@ -37,23 +74,7 @@ class JpegBlockCoder {
   uint8_t* Finish();
 
  private:
-  // Adds a code word of at most 26 bits; inline, as it runs for every code.
-  void Put(uint32_t word, unsigned length) {
-    if (count_ + length < 64) {
-      accumulator_ = (accumulator_ << length) | word;
-      count_ += length;
-      return;
-    }
-    const unsigned rest = count_ + length - 64;
-    WriteStuffed((accumulator_ << (64 - count_)) | (uint64_t{word} >> rest), 8);
-    accumulator_ = word;
-    count_ = rest;
-  }
-  void WriteStuffed(uint64_t value, unsigned bytes);  // the top `bytes` bytes
-
-  uint8_t* out_;
+  JpegBitWriter writer_;
   const JpegQuantTables& tables_;
-  uint64_t accumulator_ = 0;
-  unsigned count_ = 0;  // pending bits, the low ones of the accumulator
   int16_t dc_pred_[3] = {0, 0, 0};
 };
