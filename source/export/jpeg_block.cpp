@@ -135,38 +135,6 @@ void ForwardDct(int16_t* block) {
 #endif
 }
 
-void JpegBlockCoder::Code(const int16_t* samples, int component) {
-  const uint16_t* reciprocal = tables_.reciprocal[component == 0 ? 0 : 1];
-  alignas(16) int16_t quantised[64];
-#if defined(__SSE2__)
-  __m128i v[8];
-  const __m128i level = _mm_set1_epi16(128);
-  for (int i = 0; i < 8; ++i) {
-    v[i] = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + 8 * i)), level);
-  }
-  DctLanes(v);
-  // (C × R + 0x4000) >> 15 from the two halves of the 32-bit products.
-  const __m128i round = _mm_set1_epi32(0x4000);
-  for (int i = 0; i < 8; ++i) {
-    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(reciprocal + 8 * i));
-    const __m128i lo = _mm_mullo_epi16(v[i], r), hi = _mm_mulhi_epi16(v[i], r);
-    const __m128i p0 = _mm_srai_epi32(_mm_add_epi32(_mm_unpacklo_epi16(lo, hi), round), 15);
-    const __m128i p1 = _mm_srai_epi32(_mm_add_epi32(_mm_unpackhi_epi16(lo, hi), round), 15);
-    _mm_store_si128(reinterpret_cast<__m128i*>(quantised + 8 * i), _mm_packs_epi32(p0, p1));
-  }
-#else
-  int16_t block[64];
-  for (int i = 0; i < 64; ++i) block[i] = static_cast<int16_t>(samples[i] - 128);
-  ForwardDctPlain(block);
-  for (int i = 0; i < 64; ++i) {
-    quantised[i] = static_cast<int16_t>((block[i] * int32_t{reciprocal[i]} + 0x4000) >> 15);
-  }
-#endif
-  alignas(16) int16_t coefficients[64];
-  for (int k = 0; k < 64; ++k) coefficients[k] = quantised[kJpegZigzagToNatural[k]];
-  CodeCoefficients(coefficients, component);
-}
-
 namespace {
 
 // Bits a magnitude below 2048 needs: its size category.
@@ -198,7 +166,60 @@ inline uint64_t NonZeroMask(const int16_t* coefficients) {
 
 }  // namespace
 
+void JpegBlockCoder::Code(const int16_t* samples, int component) {
+  const uint16_t* reciprocal = tables_.reciprocal[component == 0 ? 0 : 1];
+  alignas(16) int16_t quantised[64];
+#if defined(__SSE2__)
+  __m128i v[8];
+  const __m128i level = _mm_set1_epi16(128);
+  for (int i = 0; i < 8; ++i) {
+    v[i] = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + 8 * i)), level);
+  }
+  DctLanes(v);
+  // (C × R + 0x4000) >> 15 from the two halves of the 32-bit products.
+  const __m128i round = _mm_set1_epi32(0x4000);
+  for (int i = 0; i < 8; ++i) {
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(reciprocal + 8 * i));
+    const __m128i lo = _mm_mullo_epi16(v[i], r), hi = _mm_mulhi_epi16(v[i], r);
+    const __m128i p0 = _mm_srai_epi32(_mm_add_epi32(_mm_unpacklo_epi16(lo, hi), round), 15);
+    const __m128i p1 = _mm_srai_epi32(_mm_add_epi32(_mm_unpackhi_epi16(lo, hi), round), 15);
+    _mm_store_si128(reinterpret_cast<__m128i*>(quantised + 8 * i), _mm_packs_epi32(p0, p1));
+  }
+#else
+  int16_t block[64];
+  for (int i = 0; i < 64; ++i) block[i] = static_cast<int16_t>(samples[i] - 128);
+  ForwardDctPlain(block);
+  for (int i = 0; i < 64; ++i) {
+    quantised[i] = static_cast<int16_t>((block[i] * int32_t{reciprocal[i]} + 0x4000) >> 15);
+  }
+#endif
+  // Into zigzag order. Most blocks of a photo keep few coefficients: then
+  // only those move, and only the positions in the mask are ever read.
+  alignas(16) int16_t coefficients[64];
+  const uint64_t natural = NonZeroMask(quantised);
+  uint64_t zigzag;
+  if (__builtin_popcountll(natural) <= 24) {
+    zigzag = 1;
+    coefficients[0] = quantised[0];
+    for (uint64_t left = natural & ~uint64_t{1}; left != 0; left &= left - 1) {
+      const unsigned n = static_cast<unsigned>(__builtin_ctzll(left));
+      const unsigned k = kJpegZigzag[n];
+      coefficients[k] = quantised[n];
+      zigzag |= uint64_t{1} << k;
+    }
+  } else {
+    for (int k = 0; k < 64; ++k) coefficients[k] = quantised[kJpegZigzagToNatural[k]];
+    zigzag = NonZeroMask(coefficients);
+  }
+  CodeZigzag(coefficients, zigzag, component);
+}
+
+
 void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component) {
+  CodeZigzag(coefficients, NonZeroMask(coefficients), component);
+}
+
+void JpegBlockCoder::CodeZigzag(const int16_t* coefficients, uint64_t nonzero, int component) {
   const bool luminance = component == 0;
   const auto& dc_codes = luminance ? kJpegDcLuminanceCodes : kJpegDcChrominanceCodes;
   const auto& ac_codes = luminance ? kJpegAcLuminanceCodes : kJpegAcChrominanceCodes;
@@ -213,7 +234,7 @@ void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component
 
   // The coefficients that are not zero, in zigzag order; the gaps between
   // them are the zero runs.
-  uint64_t nonzero = NonZeroMask(coefficients) & ~uint64_t{1};
+  nonzero &= ~uint64_t{1};
   unsigned last = 0;
   while (nonzero != 0) {
     const unsigned k = static_cast<unsigned>(__builtin_ctzll(nonzero));

@@ -74,6 +74,10 @@ class JpegBlockCoder {
   uint8_t* Finish();
 
  private:
+  // Codes the coefficients whose bits are set in `nonzero` (bit k for zigzag
+  // position k); the others are zero and are not read, except the DC.
+  void CodeZigzag(const int16_t* coefficients, uint64_t nonzero, int component);
+
   JpegBitWriter writer_;
   const JpegQuantTables& tables_;
   int16_t dc_pred_[3] = {0, 0, 0};
