@@ -55,7 +55,7 @@ inline __m128i Odd(__m128i p_lo, __m128i p_hi, __m128i q_lo, __m128i q_hi, __m12
 }
 
 template <int kShift, int kDcShift>
-inline void Dct1dLanes(__m128i* x) {
+__attribute__((always_inline)) inline void Dct1dLanes(__m128i* x) {
   const __m128i s07 = _mm_add_epi16(x[0], x[7]), d07 = _mm_sub_epi16(x[0], x[7]);
   const __m128i s16 = _mm_add_epi16(x[1], x[6]), d16 = _mm_sub_epi16(x[1], x[6]);
   const __m128i s25 = _mm_add_epi16(x[2], x[5]), d25 = _mm_sub_epi16(x[2], x[5]);
@@ -75,7 +75,7 @@ inline void Dct1dLanes(__m128i* x) {
   x[7] = Odd<kShift>(p_lo, p_hi, q_lo, q_hi, Pair(kC7, -kC5), Pair(kC3, -kC1));
 }
 
-inline void Transpose(__m128i* r) {
+__attribute__((always_inline)) inline void Transpose(__m128i* r) {
   const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
   const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
   const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
