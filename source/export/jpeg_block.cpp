@@ -219,6 +219,35 @@ void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component
   CodeZigzag(coefficients, NonZeroMask(coefficients), component);
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// For a block that keeps most of its coefficients: the size category and the
+// extra bits of all 64 at once. The extra bits of a negative value are those
+// of value − 1, that is |value| with its `size` low bits flipped; the size is
+// read from the exponent of |value| as a float (exact below 2^24).
+void PrepareDense(const int16_t* coefficients, uint16_t* sizes, uint16_t* extras) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bias = _mm_set1_epi16(126);
+  for (int i = 0; i < 8; ++i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * i));
+    const __m128i sign = _mm_srai_epi16(v, 15);
+    const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(v, sign), sign);
+    __m128i smear = _mm_or_si128(magnitude, _mm_srli_epi16(magnitude, 1));
+    smear = _mm_or_si128(smear, _mm_srli_epi16(smear, 2));
+    smear = _mm_or_si128(smear, _mm_srli_epi16(smear, 4));
+    smear = _mm_or_si128(smear, _mm_srli_epi16(smear, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(extras + 8 * i), _mm_xor_si128(magnitude, _mm_and_si128(smear, sign)));
+    const __m128i lo = _mm_castps_si128(_mm_cvtepi32_ps(_mm_unpacklo_epi16(magnitude, zero)));
+    const __m128i hi = _mm_castps_si128(_mm_cvtepi32_ps(_mm_unpackhi_epi16(magnitude, zero)));
+    const __m128i exponent = _mm_packs_epi32(_mm_srli_epi32(lo, 23), _mm_srli_epi32(hi, 23));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sizes + 8 * i), _mm_max_epi16(_mm_sub_epi16(exponent, bias), zero));
+  }
+}
+#endif
+
+}  // namespace
+
 void JpegBlockCoder::CodeZigzag(const int16_t* coefficients, uint64_t nonzero, int component) {
   const bool luminance = component == 0;
   const auto& dc_codes = luminance ? kJpegDcLuminanceCodes : kJpegDcChrominanceCodes;
@@ -236,16 +265,28 @@ void JpegBlockCoder::CodeZigzag(const int16_t* coefficients, uint64_t nonzero, i
   // them are the zero runs.
   nonzero &= ~uint64_t{1};
   unsigned last = 0;
-  while (nonzero != 0) {
-    const unsigned k = static_cast<unsigned>(__builtin_ctzll(nonzero));
-    nonzero &= nonzero - 1;
+  auto code = [&](unsigned k, unsigned size, uint32_t extra) {
     unsigned run = k - last - 1;
     last = k;
     for (; run >= 16; run -= 16) w.Put(ac_codes.code[kJpegAcZeroRun16], ac_codes.length[kJpegAcZeroRun16]);
+    const unsigned entry = run * 10 + size;
+    w.Put((uint32_t{ac_codes.code[entry]} << size) | extra, ac_codes.length[entry] + size);
+  };
+#if defined(__SSE2__)
+  if (__builtin_popcountll(nonzero) > 24) {
+    alignas(16) uint16_t sizes[64], extras[64];
+    PrepareDense(coefficients, sizes, extras);
+    for (; nonzero != 0; nonzero &= nonzero - 1) {
+      const unsigned k = static_cast<unsigned>(__builtin_ctzll(nonzero));
+      code(k, sizes[k], extras[k]);
+    }
+  }
+#endif
+  for (; nonzero != 0; nonzero &= nonzero - 1) {
+    const unsigned k = static_cast<unsigned>(__builtin_ctzll(nonzero));
     const int value = coefficients[k];
     const unsigned size = SizeOf(static_cast<unsigned>(value < 0 ? -value : value));
-    const unsigned entry = run * 10 + size;
-    w.Put((uint32_t{ac_codes.code[entry]} << size) | ExtraBits(value, size), ac_codes.length[entry] + size);
+    code(k, size, ExtraBits(value, size));
   }
   if (last != 63) w.Put(ac_codes.code[kJpegAcEndOfBlock], ac_codes.length[kJpegAcEndOfBlock]);
   writer_ = w;
