@@ -4,8 +4,11 @@
 
 #include "export/jpeg_tables.h"
 
-#if defined(__SSE2__)
+// SNAPSRC_JPEG_PLAIN builds the one-value-at-a-time forms only, so tests can
+// hold both forms to the same bytes.
+#if defined(__SSE2__) && !defined(SNAPSRC_JPEG_PLAIN)
 #include <emmintrin.h>
+#define SNAPSRC_JPEG_SSE2 1
 #endif
 
 namespace {
@@ -31,7 +34,7 @@ void Dct1d(int16_t* x, int stride, int shift, int dc_shift) {
   x[7 * stride] = static_cast<int16_t>((kC7 * d07 - kC5 * d16 + kC3 * d25 - kC1 * d34) >> shift);
 }
 
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
 
 // The same step on eight vectors at once, one block line per lane. Samples
 // and first-pass results fit 16 bits with room to spare (|x| ≤ 1024 after the
@@ -125,7 +128,7 @@ void ForwardDctPlain(int16_t* block) {
 }
 
 void ForwardDct(int16_t* block) {
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
   __m128i v[8];
   for (int i = 0; i < 8; ++i) v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
   DctLanes(v);
@@ -147,7 +150,7 @@ inline uint32_t ExtraBits(int value, unsigned size) {
 
 // Bit k of the result is set when coefficient k is not zero.
 inline uint64_t NonZeroMask(const int16_t* coefficients) {
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
   uint64_t zero = 0;
   const __m128i none = _mm_setzero_si128();
   for (int i = 0; i < 4; ++i) {
@@ -169,7 +172,7 @@ inline uint64_t NonZeroMask(const int16_t* coefficients) {
 void JpegBlockCoder::Code(const int16_t* samples, int component) {
   const uint16_t* reciprocal = tables_.reciprocal[component == 0 ? 0 : 1];
   alignas(16) int16_t quantised[64];
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
   __m128i v[8];
   const __m128i level = _mm_set1_epi16(128);
   for (int i = 0; i < 8; ++i) {
@@ -221,7 +224,7 @@ void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component
 
 namespace {
 
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
 // For a block that keeps most of its coefficients: the size category and the
 // extra bits of all 64 at once. The extra bits of a negative value are those
 // of value − 1, that is |value| with its `size` low bits flipped; the size is
@@ -272,7 +275,7 @@ void JpegBlockCoder::CodeZigzag(const int16_t* coefficients, uint64_t nonzero, i
     const unsigned entry = run * 10 + size;
     w.Put((uint32_t{ac_codes.code[entry]} << size) | extra, ac_codes.length[entry] + size);
   };
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
   if (__builtin_popcountll(nonzero) > 24) {
     alignas(16) uint16_t sizes[64], extras[64];
     PrepareDense(coefficients, sizes, extras);

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(SNAPSRC_JPEG_PLAIN)
 #include <immintrin.h>
 #define SNAPSRC_JPEG_X86 1
 #endif

@@ -10,8 +10,11 @@
 #include "export/jpeg_color.h"
 #include "export/jpeg_tables.h"
 
-#if defined(__SSE2__)
+// SNAPSRC_JPEG_PLAIN builds the one-value-at-a-time forms only, so tests can
+// hold both forms to the same bytes.
+#if defined(__SSE2__) && !defined(SNAPSRC_JPEG_PLAIN)
 #include <emmintrin.h>
+#define SNAPSRC_JPEG_SSE2 1
 #endif
 
 namespace {
@@ -161,7 +164,7 @@ void ReadMcu(unsigned format, const uint8_t* mcu, std::size_t row_bytes, unsigne
 
 // The common case of format 2: a whole 16×8 MCU, no padding.
 void ReadWholeMcu422(const uint8_t* mcu, std::size_t row_bytes, JpegBlocks& blocks) {
-#if defined(__SSE2__)
+#if defined(SNAPSRC_JPEG_SSE2)
   const __m128i low_bytes = _mm_set1_epi16(0x00FF);
   for (int y = 0; y < 8; ++y, mcu += row_bytes) {
     const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mcu));

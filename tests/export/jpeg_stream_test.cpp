@@ -296,3 +296,34 @@ TEST(JpegStream, RefusesWhatCannotBeEncoded) {
 }
 
 }  // namespace
+
+namespace {
+
+// The vector DCT against the plain one, on blocks that reach the extremes the
+// 16-bit lanes must hold.
+TEST(JpegStream, VectorDctMatchesThePlainOne) {
+  uint32_t state = 99;
+  auto next = [&] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  for (int n = 0; n < 4000; ++n) {
+    int16_t block[64], plain[64];
+    for (int i = 0; i < 64; ++i) {
+      const int r = i / 8, c = i % 8;
+      switch (n % 5) {
+        case 0: block[i] = static_cast<int16_t>(static_cast<int>(next() % 256) - 128); break;
+        case 1: block[i] = static_cast<int16_t>((r + c) % 2 ? 127 : -128); break;               // checkerboard
+        case 2: block[i] = static_cast<int16_t>(((r ^ c) & (n >> 3)) % 2 ? -128 : 127); break;  // patterns
+        case 3: block[i] = static_cast<int16_t>(next() % 2 ? 127 : -128); break;                // extreme noise
+        default: block[i] = static_cast<int16_t>((r % 2 ? 1 : -1) * (c < (n % 8) ? 127 : -128)); break;
+      }
+    }
+    std::copy(block, block + 64, plain);
+    ForwardDct(block);
+    ForwardDctPlain(plain);
+    ASSERT_TRUE(std::equal(block, block + 64, plain)) << "block " << n;
+  }
+}
+
+}  // namespace
