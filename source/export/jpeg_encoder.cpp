@@ -196,8 +196,6 @@ bool BuildJpegGeometry(unsigned format, unsigned width, unsigned height, JpegGeo
   g.mcus_down = (height + g.mcu_height - 1) / g.mcu_height;
   g.last_width = width - g.mcu_width * (g.mcus_across - 1);
   g.last_height = height - g.mcu_height * (g.mcus_down - 1);
-  // Rows of input per MCU row: a row of format 1 holds two pixel rows.
-  unsigned band_rows = 8;
   switch (format) {
     case JPEG_GRAY:
       g.row_bytes = width;
@@ -216,7 +214,9 @@ bool BuildJpegGeometry(unsigned format, unsigned width, unsigned height, JpegGeo
       g.mcu_step = 3 * 8;
       break;
   }
-  g.band_bytes = band_rows * g.row_bytes;
+  // Eight input rows make an MCU row in every format: a row of format 1 holds
+  // two pixel rows.
+  g.band_bytes = 8 * g.row_bytes;
   *geometry = g;
   return true;
 }
