@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include <jpeglib.h>
@@ -17,12 +18,15 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// The output buffer holds exactly the promised bound and is left
+// uninitialised: the bound of a big picture is large, and pages never
+// written cost nothing.
 Bytes EncodeBgr(Bytes bgr, unsigned width, unsigned height) {
-  Bytes out(JpegOutputBound(JPEG_BGR, width, height));
-  uint8_t* end = EncodeJpeg(bgr.data(), out.data(), 256, JPEG_BGR, width, height);
+  const std::size_t bound = JpegOutputBound(JPEG_BGR, width, height);
+  std::unique_ptr<uint8_t[]> out(new uint8_t[bound]);
+  uint8_t* end = EncodeJpeg(bgr.data(), out.get(), 256, JPEG_BGR, width, height);
   if (end == nullptr) return {};
-  out.resize(static_cast<std::size_t>(end - out.data()));
-  return out;
+  return Bytes(out.get(), end);
 }
 
 int Clamp(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
