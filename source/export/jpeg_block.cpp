@@ -140,6 +140,15 @@ void ForwardDct(int16_t* block) {
 
 namespace {
 
+// Inline, as the plain x86-64 instruction set has no population count and the
+// library call costs more than this.
+inline unsigned CountBits(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ull);
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<unsigned>((x * 0x0101010101010101ull) >> 56);
+}
+
 // Bits a magnitude below 2048 needs: its size category.
 inline unsigned SizeOf(unsigned magnitude) { return magnitude == 0 ? 0 : 32 - __builtin_clz(magnitude); }
 
@@ -201,7 +210,7 @@ void JpegBlockCoder::Code(const int16_t* samples, int component) {
   alignas(16) int16_t coefficients[64];
   const uint64_t natural = NonZeroMask(quantised);
   uint64_t zigzag;
-  if (__builtin_popcountll(natural) <= 24) {
+  if (CountBits(natural) <= 24) {
     zigzag = 1;
     coefficients[0] = quantised[0];
     for (uint64_t left = natural & ~uint64_t{1}; left != 0; left &= left - 1) {
@@ -276,7 +285,7 @@ void JpegBlockCoder::CodeZigzag(const int16_t* coefficients, uint64_t nonzero, i
     w.Put((uint32_t{ac_codes.code[entry]} << size) | extra, ac_codes.length[entry] + size);
   };
 #if defined(SNAPSRC_JPEG_SSE2)
-  if (__builtin_popcountll(nonzero) > 24) {
+  if (CountBits(nonzero) > 24) {
     alignas(16) uint16_t sizes[64], extras[64];
     PrepareDense(coefficients, sizes, extras);
     for (; nonzero != 0; nonzero &= nonzero - 1) {
