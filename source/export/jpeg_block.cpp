@@ -223,9 +223,10 @@ void JpegBlockCoder::Code(const int16_t* samples, int component) {
     for (int k = 0; k < 64; ++k) coefficients[k] = quantised[kJpegZigzagToNatural[k]];
     zigzag = NonZeroMask(coefficients);
   }
+  // A block taken the sparse way never counts as busy in CodeZigzag, so the
+  // positions left unwritten are never read.
   CodeZigzag(coefficients, zigzag, component);
 }
-
 
 void JpegBlockCoder::CodeCoefficients(const int16_t* coefficients, int component) {
   CodeZigzag(coefficients, NonZeroMask(coefficients), component);

@@ -282,14 +282,14 @@ bool SaveJpegFile(const char* path, uint8_t* bits, unsigned width, unsigned heig
   if (path == nullptr || bits == nullptr) return false;
   const std::size_t size = JpegOutputBound(JPEG_BGR, width, height);
   if (size == 0) return false;
-  const std::size_t row = 3 * static_cast<std::size_t>(width);
-  for (unsigned i = 0; i < height / 2; ++i) {
-    std::swap_ranges(bits + i * row, bits + (i + 1) * row, bits + (height - 1 - i) * row);
-  }
   // The bound is for the worst case; the pages a real photo leaves untouched
   // cost nothing.
   std::unique_ptr<uint8_t, decltype(&std::free)> buffer(static_cast<uint8_t*>(std::malloc(size)), &std::free);
   if (!buffer) return false;
+  const std::size_t row = 3 * static_cast<std::size_t>(width);
+  for (unsigned i = 0; i < height / 2; ++i) {
+    std::swap_ranges(bits + i * row, bits + (i + 1) * row, bits + (height - 1 - i) * row);
+  }
   const uint8_t* end = EncodeJpeg(bits, buffer.get(), 256, JPEG_BGR, width, height);
   if (end == nullptr) return false;
   return WriteWholeFile(path, buffer.get(), static_cast<std::size_t>(end - buffer.get()));
