@@ -18,8 +18,8 @@ enum JpegInputFormat : unsigned {
 
 // Odd sizes. A JPEG_YCC422 row of odd width ends with its last pixel on its
 // own as Y, Cb, Cr (2 × width + 1 bytes), and JPEG_BGR pairs pixels within
-// each row and converts to that layout, so a picture of any width keeps the
-// colour of every column. JPEG_YCC420 rows and columns of squares are rounded
+// each row and converts to that layout, so the last column keeps its own
+// colour instead of pairing with the first pixel of the next row. JPEG_YCC420 rows and columns of squares are rounded
 // up: a square that sticks out of the picture is read for its inside samples.
 // Partial MCUs are completed by repeating the last real sample rightwards and
 // the last real line downwards.
