@@ -154,12 +154,19 @@ void PaintCounterPanel(QPainter& p) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(8, 60, 120, 90));
   p.drawRoundedRect(panel.translated(0, 2), 12, 12);
-  QLinearGradient cream(panel.topLeft(), panel.bottomLeft());
-  cream.setColorAt(0, QColor(255, 251, 236));
-  cream.setColorAt(1, QColor(255, 240, 200));
+  // The labels paint the pattern behind their text; the panel wears the same
+  // paper, so they sit in it without visible boxes.
+  QBrush paper(PaintPattern());
+  paper.setTransform(QTransform::fromTranslate(labels.left(), labels.top()));
   p.setPen(QPen(kArtOutline, 2));
-  p.setBrush(cream);
+  p.setBrush(paper);
   p.drawRoundedRect(panel, 12, 12);
+  QLinearGradient shade(panel.topLeft(), panel.bottomLeft());
+  shade.setColorAt(0, QColor(120, 80, 0, 40));
+  shade.setColorAt(0.12, QColor(120, 80, 0, 0));
+  p.setPen(Qt::NoPen);
+  p.setBrush(shade);
+  p.drawRoundedRect(panel.adjusted(1, 1, -1, -1), 11, 11);
   // A dotted rule between the page and the selection counters.
   const double y = (ControlBox(129).bottom() + ControlBox(130).top()) / 2.0;
   p.setPen(Qt::NoPen);
@@ -221,7 +228,7 @@ void PaintBrand(QPainter& p) {
   }
   // Little rainbow under the name.
   const QColor stripes[] = {QColor(255, 110, 100), QColor(255, 170, 70), QColor(255, 220, 80),
-                            QColor(120, 210, 110), QColor(120, 180, 255)};
+                            QColor(120, 210, 110), QColor(160, 110, 240)};
   double sx = panel.center().x() - 30;
   for (const QColor& c : stripes) {
     p.setPen(Qt::NoPen);

@@ -50,7 +50,9 @@ QImage PaintPattern() {
     for (int dx = -100; dx <= 100; dx += 100) {
       for (int dy = -100; dy <= 100; dy += 100) {
         const QPointF c(d.x + dx, d.y + dy);
-        p.setBrush(d.colour);
+        // Half-way to the paper: a texture, not a distraction behind text.
+        p.setBrush(QColor((d.colour.red() + kArtCream.red()) / 2, (d.colour.green() + kArtCream.green()) / 2,
+                          (d.colour.blue() + kArtCream.blue()) / 2));
         if (d.star) p.drawPath(Star(c, d.r * 1.4, d.r * 0.65));
         else p.drawEllipse(c, d.r, d.r);
       }
@@ -67,8 +69,8 @@ QImage PaintDialogButtons() {
   for (int f = 0; f < 3; ++f) {
     const bool hover = f == 1, pressed = f == 2;
     const QRectF pill = QRectF(f * 72, 0, 72, 36).adjusted(2.5, 2.5, -2.5, -3.5);
-    QColor base(42, 118, 222);
-    if (hover) base = base.lighter(115);
+    QColor base(34, 102, 204);
+    if (hover) base = base.lighter(110);
     if (pressed) base = base.darker(120);
     if (!pressed) {
       p.setPen(Qt::NoPen);
@@ -88,11 +90,12 @@ QImage PaintDialogButtons() {
     p.drawRoundedRect(pill, 14, 14);
     if (!pressed) {
       QLinearGradient gloss(0, pill.top(), 0, pill.center().y());
-      gloss.setColorAt(0, QColor(255, 255, 255, 140));
-      gloss.setColorAt(1, QColor(255, 255, 255, 15));
+      gloss.setColorAt(0, QColor(255, 255, 255, 120));
+      gloss.setColorAt(1, QColor(255, 255, 255, 0));
       p.setPen(Qt::NoPen);
       p.setBrush(gloss);
-      p.drawRoundedRect(QRectF(pill.left() + 6, pill.top() + 2, pill.width() - 12, pill.height() / 2 - 2), 8, 8);
+      // Kept to the top edge: the middle stays dark for the white label.
+      p.drawRoundedRect(QRectF(pill.left() + 8, pill.top() + 1.5, pill.width() - 16, 8), 4, 4);
     }
   }
   p.end();
@@ -106,7 +109,7 @@ QImage PaintHandCursor() {
   QPainter p(&cursor);
   p.setRenderHint(QPainter::Antialiasing);
   QPainterPath finger, knuckles, thumb, palm;
-  finger.addRoundedRect(QRectF(8.5, 1, 5.5, 16), 2.75, 2.75);
+  finger.addRoundedRect(QRectF(8.5, 2, 5.5, 15), 2.75, 2.75);
   knuckles.addRoundedRect(QRectF(13.5, 10, 5, 9), 2.5, 2.5);
   knuckles.addRoundedRect(QRectF(18, 11, 5, 9), 2.5, 2.5);
   knuckles.addRoundedRect(QRectF(22.5, 12.5, 4.5, 9), 2.25, 2.25);
