@@ -180,7 +180,7 @@ QImage SkinPreview(const PreviewState& state) {
 
 QImage ContactSheet() {
   const int width = 1180;
-  QImage sheet(width, 1040, QImage::Format_ARGB32);
+  QImage sheet(width, 1600, QImage::Format_ARGB32);
   sheet.fill(QColor(250, 250, 252));
   QPainter p(&sheet);
   p.setRenderHint(QPainter::Antialiasing);
@@ -214,7 +214,7 @@ QImage ContactSheet() {
                                 .arg(image.format() == QImage::Format_Indexed8
                                          ? QString("8-bit, %1 colours").arg(image.colorCount())
                                          : image.hasAlphaChannel() ? QString("32-bit + alpha") : QString("24-bit"));
-    const int w = std::max(image.width() * scale, 250);
+    const int w = std::max(image.width() * scale, QFontMetrics(UiFont(12)).horizontalAdvance(caption));
     const int h = image.height() * scale + 22;
     const QPoint at = place(w, h);
     p.setPen(QColor(30, 40, 60));
@@ -264,6 +264,7 @@ QImage ContactSheet() {
       p.drawImage(QRect(over2, QSize(160, 120)), light);
       p.drawImage(QRect(over2 + QPoint(2, 2), QSize(40, 40)), image);
       x = over2.x() + 184;
+      row_height = std::max(row_height, 20 + 120);
     }
   }
   p.end();
