@@ -52,14 +52,19 @@ struct Box {
 };
 
 std::vector<QRgb> MedianCut(const QHash<QRgb, int>& histogram, int colours) {
+  // QHash iterates in a per-process order; sort so that the same picture
+  // always gives the same palette and the committed files stay put.
+  std::vector<std::pair<QRgb, int>> sorted;
+  for (auto it = histogram.begin(); it != histogram.end(); ++it) sorted.emplace_back(it.key(), it.value());
+  std::sort(sorted.begin(), sorted.end());
   std::vector<QRgb> palette;
-  if (histogram.size() <= colours) {
-    for (auto it = histogram.begin(); it != histogram.end(); ++it) palette.push_back(it.key());
+  if (int(sorted.size()) <= colours) {
+    for (const auto& [colour, count] : sorted) palette.push_back(colour);
     return palette;
   }
   std::vector<Box> boxes(1);
-  for (auto it = histogram.begin(); it != histogram.end(); ++it) {
-    boxes[0].colours.push_back({{qRed(it.key()), qGreen(it.key()), qBlue(it.key())}, it.value()});
+  for (const auto& [colour, count] : sorted) {
+    boxes[0].colours.push_back({{qRed(colour), qGreen(colour), qBlue(colour)}, count});
   }
   boxes[0].Measure();
   while (int(boxes.size()) < colours) {
@@ -77,7 +82,7 @@ std::vector<QRgb> MedianCut(const QHash<QRgb, int>& histogram, int colours) {
     if (best < 0) break;
     Box& box = boxes[best];
     const int axis = box.longest_axis;
-    std::sort(box.colours.begin(), box.colours.end(),
+    std::stable_sort(box.colours.begin(), box.colours.end(),
               [axis](const ColourCount& a, const ColourCount& b) { return a.rgb[axis] < b.rgb[axis]; });
     int half = 0;
     std::size_t cut = 0;
