@@ -53,12 +53,8 @@ class Artwork : public ::testing::Test {
 
   // The skin's run rectangles, by the rule the window cuts its shape with.
   static std::vector<RegionRect> SkinRegion(const QImage& skin) {
-    const QList<QRgb> colours = skin.colorTable();
-    std::vector<std::uint32_t> table(colours.begin(), colours.end());
-    SkinPixels pixels{skin.width(), skin.height(), 8, skin.constBits(), std::size_t(skin.bytesPerLine()),
-                      table.data(), table.size()};
     std::vector<RegionRect> rects;
-    EXPECT_TRUE(BuildSkinRectangles(pixels, &rects));
+    EXPECT_TRUE(SkinImageRectangles(skin, &rects));
     return rects;
   }
 
@@ -240,6 +236,24 @@ TEST_F(Artwork, SkinShapeIsOneFriendlyBodyHoldingEveryControl) {
   for (const DialogControl& c : window.controls) {
     EXPECT_TRUE(RegionCoversRect(region, c.rect.left, c.rect.top, c.rect.width, c.rect.height)) << c.id;
   }
+}
+
+TEST_F(Artwork, TheShapeDoesNotDependOnHowTheSkinIsHeld) {
+  // A skin converted to true colour keeps its shape; a format without a rule gives none.
+  const QImage skin = LoadArtwork(kSkinBitmap);
+  const std::vector<RegionRect> indexed = SkinRegion(skin);
+  for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_ARGB32}) {
+    std::vector<RegionRect> rects;
+    EXPECT_TRUE(SkinImageRectangles(skin.convertToFormat(format), &rects)) << format;
+    EXPECT_EQ(rects, indexed) << format;
+  }
+  std::vector<RegionRect> rects = indexed;
+  EXPECT_FALSE(SkinImageRectangles(skin.convertToFormat(QImage::Format_Mono), &rects));
+  EXPECT_TRUE(rects.empty());
+
+  const QCursor hand = LoadHandCursor();
+  EXPECT_EQ(hand.hotSpot(), QPoint(kHandCursorHotX, kHandCursorHotY));
+  EXPECT_EQ(hand.pixmap().size(), QSize(32, 32));
 }
 
 TEST_F(Artwork, SeatsSetTheControlsApartFromTheBody) {

@@ -111,12 +111,8 @@ QImage SkinPreview(const PreviewState& state) {
   const QImage marker = LoadArtwork(kClipMarker);
 
   // Cut the skin with the very rule the window uses.
-  std::vector<std::uint32_t> table;
-  for (QRgb entry : skin.colorTable()) table.push_back(entry);
-  SkinPixels pixels{skin.width(), skin.height(), 8, skin.constBits(), std::size_t(skin.bytesPerLine()),
-                    table.data(), table.size()};
   std::vector<RegionRect> rects;
-  BuildSkinRectangles(pixels, &rects);
+  SkinImageRectangles(skin, &rects);
 
   const int margin = 40;
   QImage out(skin.width() + 2 * margin, skin.height() + 2 * margin, QImage::Format_ARGB32);
