@@ -169,8 +169,8 @@ struct ButtonLook {
 const ButtonLook* LookFor(int id) {
   static const ButtonLook looks[] = {
       {410, QColor(46, 184, 92), IconDownload, 0.52},
-      {411, QColor(50, 120, 235), IconPrevious, 0.55},
-      {412, QColor(50, 120, 235), IconNext, 0.55},
+      {411, QColor(70, 86, 220), IconPrevious, 0.55},
+      {412, QColor(70, 86, 220), IconNext, 0.55},
       {413, QColor(255, 134, 40), IconTransfer, 0.56},
       {414, QColor(238, 72, 88), IconClose, 0.5},
       {415, QColor(150, 90, 230), IconSelectAll, 0.52},
