@@ -115,10 +115,11 @@ QImage PaintHandCursor() {
   knuckles.addRoundedRect(QRectF(22.5, 12.5, 4.5, 9), 2.25, 2.25);
   palm.addRoundedRect(QRectF(8.5, 14, 18.5, 14), 5, 5);
   QTransform tilt;
-  tilt.translate(9, 20);
-  tilt.rotate(-35);
+  // The thumb rises up and to the left from the side of the palm.
+  tilt.translate(10.5, 22);
+  tilt.rotate(40);
   QPainterPath thumb_shape;
-  thumb_shape.addRoundedRect(QRectF(-9, -2.5, 10, 5.5), 2.75, 2.75);
+  thumb_shape.addRoundedRect(QRectF(-9, -2.75, 10.5, 5.5), 2.75, 2.75);
   thumb = tilt.map(thumb_shape);
   const QPainterPath hand = finger.united(knuckles).united(palm).united(thumb).simplified();
   p.setPen(QPen(QColor(0, 0, 0), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
