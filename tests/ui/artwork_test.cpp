@@ -322,6 +322,26 @@ TEST_F(Artwork, CursorIconAndClipMarker) {
   EXPECT_GT(lightest, 0.6);
 }
 
+TEST_F(Artwork, EveryTemplateTextFitsItsControlInEveryLanguage) {
+  QFont font(QStringList{"DejaVu Sans", "WenQuanYi Micro Hei"});
+  font.setPixelSize(kDialogFontPixels);
+  const QFontMetrics metrics(font);
+  for (const DialogTemplate& d : kDialogTemplates) {
+    for (const DialogControl& c : d.controls) {
+      if (c.kind == ControlKind::kCell || c.kind == ControlKind::kPictureButton) continue;  // texts never drawn
+      for (int offset : {0, 2000, 3000}) {
+        const std::string_view t = ControlText(c, offset);
+        const QString text = QString::fromUtf8(t.data(), qsizetype(t.size()));
+        int room = c.rect.width;
+        if (c.kind == ControlKind::kCheckBox || c.kind == ControlKind::kRadioButton) room -= kIndicatorRoom;
+        if (c.kind == ControlKind::kGroupBox || c.kind == ControlKind::kStripButton) room -= 16;
+        EXPECT_LE(metrics.horizontalAdvance(text), room) << d.id << "/" << c.id << " " << t;
+        EXPECT_LE(metrics.height(), c.rect.height + 1) << d.id << "/" << c.id;
+      }
+    }
+  }
+}
+
 TEST_F(Artwork, ACjkFontDrawsEveryChineseText) {
   const QStringList traditional = QFontDatabase::families(QFontDatabase::TraditionalChinese);
   const QStringList simplified = QFontDatabase::families(QFontDatabase::SimplifiedChinese);

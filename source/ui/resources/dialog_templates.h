@@ -13,6 +13,13 @@ constexpr int kMainWindowTemplate = 101;
 constexpr int kAdjustDialogTemplate = 103;
 constexpr int kProgressDialogTemplate = 104;
 
+// Pixel size of the text of every template's controls: the fixed 64 x 16
+// labels of the main window hold "Selected:" at this size.
+constexpr int kDialogFontPixels = 12;
+
+// Room a check box or radio button keeps for its mark left of its text.
+constexpr int kIndicatorRoom = 22;
+
 enum class ControlKind {
   kCell,           // owner-drawn thumbnail cell that reports clicks
   kPictureButton,  // owner-drawn push button drawn from a four-frame strip
