@@ -267,11 +267,138 @@ QImage ContactSheet() {
   return sheet.copy(0, 0, width, std::min(sheet.height(), y + row_height + 20));
 }
 
+// A dialog drawn from its template roughly as the widgets will show it: the
+// pattern behind everything, blue text, the strip buttons with white labels.
+QImage DialogMock(const DialogTemplate& d, int language_offset) {
+  const int caption = d.per_language ? 24 : 0;
+  QImage out(d.width + 2, d.height + caption + 2, QImage::Format_ARGB32);
+  QPainter p(&out);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(out.rect(), QColor(90, 100, 120));
+  if (caption > 0) {
+    QLinearGradient bar(0, 0, 0, caption);
+    bar.setColorAt(0, QColor(70, 150, 230));
+    bar.setColorAt(1, QColor(30, 100, 190));
+    p.fillRect(QRect(1, 1, d.width, caption), bar);
+    p.setPen(Qt::white);
+    p.setFont(UiFont(kDialogFontPixels, true));
+    const std::string_view title = DialogTitle(d, language_offset);
+    p.drawText(QRect(10, 1, d.width - 20, caption), Qt::AlignVCenter,
+               QString::fromUtf8(title.data(), qsizetype(title.size())));
+  }
+  p.translate(1, 1 + caption);
+  p.fillRect(QRect(0, 0, d.width, d.height), QBrush(LoadArtwork(kPatternBitmap)));
+  p.setFont(UiFont(kDialogFontPixels));
+  const QImage strip = LoadArtwork(kDialogButtonStrip);
+  for (const DialogControl& c : d.controls) {
+    const QRect r(c.rect.left, c.rect.top, c.rect.width, c.rect.height);
+    const std::string_view t = ControlText(c, language_offset);
+    QString text = QString::fromUtf8(t.data(), qsizetype(t.size()));
+    if (c.id == 102 || c.id == 104) text = d.id == kProgressDialogTemplate ? "2/5" : "100";
+    p.setPen(QColor(0, 0, 255));
+    p.setBrush(Qt::NoBrush);
+    switch (c.kind) {
+      case ControlKind::kGroupBox: {
+        p.setPen(QPen(QColor(120, 140, 180), 1));
+        p.drawRoundedRect(QRectF(r).adjusted(0.5, 7.5, -0.5, -0.5), 4, 4);
+        const int w = QFontMetrics(p.font()).horizontalAdvance(text) + 8;
+        p.fillRect(QRect(r.left() + 8, r.top(), w, 16), QBrush(LoadArtwork(kPatternBitmap)));
+        p.setPen(QColor(0, 0, 255));
+        p.drawText(QRect(r.left() + 12, r.top(), w, 16), Qt::AlignVCenter, text);
+        break;
+      }
+      case ControlKind::kSlider: {
+        p.setPen(QPen(QColor(120, 140, 180), 1));
+        p.setBrush(QColor(230, 236, 246));
+        p.drawRoundedRect(QRectF(r.left() + 4, r.center().y() - 2, r.width() - 8, 4), 2, 2);
+        p.setPen(QPen(QColor(20, 70, 160), 1));
+        p.setBrush(QColor(60, 130, 230));
+        p.drawEllipse(QPointF(r.left() + r.width() / 2.0, r.center().y() + 0.5), 7, 7);
+        break;
+      }
+      case ControlKind::kCheckBox:
+      case ControlKind::kRadioButton: {
+        const QRectF mark(r.left() + 2, r.center().y() - 6, 13, 13);
+        p.setPen(QPen(QColor(60, 80, 120), 1.2));
+        p.setBrush(Qt::white);
+        const bool on = c.id == 105 || c.id == 107;
+        if (c.kind == ControlKind::kCheckBox) {
+          p.drawRoundedRect(mark, 2, 2);
+          if (on) {
+            p.setPen(QPen(QColor(20, 90, 200), 2));
+            p.drawPolyline(QPolygonF({mark.topLeft() + QPointF(3, 6.5), mark.topLeft() + QPointF(5.5, 9.5),
+                                      mark.topLeft() + QPointF(10, 3.5)}));
+          }
+        } else {
+          p.drawEllipse(mark);
+          if (on) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(20, 90, 200));
+            p.drawEllipse(mark.center(), 3.2, 3.2);
+          }
+        }
+        p.setPen(QColor(0, 0, 255));
+        p.drawText(r.adjusted(kIndicatorRoom, 0, 0, 0), Qt::AlignVCenter, text);
+        break;
+      }
+      case ControlKind::kStripButton: {
+        const int w = strip.width() / 3;
+        p.drawImage(r.topLeft(), strip, QRect(c.id == 1 ? w : 0, 0, w, strip.height()));
+        p.setPen(Qt::white);
+        p.drawText(r, Qt::AlignCenter, text);
+        break;
+      }
+      case ControlKind::kEtchedFrame:
+        p.setPen(QPen(QColor(150, 150, 160), 1));
+        p.drawRect(QRectF(r).adjusted(0.5, 0.5, -1.5, -1.5));
+        p.setPen(QPen(Qt::white, 1));
+        p.drawRect(QRectF(r).adjusted(1.5, 1.5, -0.5, -0.5));
+        break;
+      case ControlKind::kIcon:
+        p.drawImage(r.topLeft(), LoadArtwork(c.bitmap));
+        break;
+      case ControlKind::kProgressBar:
+        p.setPen(QPen(QColor(120, 140, 180), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5));
+        p.fillRect(QRect(r.left() + 2, r.top() + 2, (r.width() - 4) * 2 / 5, r.height() - 4), QColor(46, 184, 92));
+        break;
+      default:
+        p.drawText(r, (c.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, text);
+        break;
+    }
+  }
+  p.end();
+  return out;
+}
+
+QImage DialogSheet() {
+  std::vector<QImage> parts;
+  for (int offset : {0, 2000, 3000}) parts.push_back(DialogMock(*FindDialogTemplate(kAdjustDialogTemplate, nullptr), offset));
+  parts.push_back(DialogMock(*FindDialogTemplate(kProgressDialogTemplate, nullptr), 0));
+  int width = 20, height = 0;
+  for (const QImage& part : parts) {
+    width += part.width() + 20;
+    height = std::max(height, part.height());
+  }
+  QImage sheet(width, height + 40, QImage::Format_ARGB32);
+  sheet.fill(QColor(44, 52, 66));
+  QPainter p(&sheet);
+  int x = 20;
+  for (const QImage& part : parts) {
+    p.drawImage(x, 20, part);
+    x += part.width() + 20;
+  }
+  p.end();
+  return sheet;
+}
+
 }  // namespace
 
 bool WritePreviews(const QString& folder) {
   QDir().mkpath(folder);
   bool ok = ContactSheet().save(folder + "/contact-sheet.png");
+  ok = DialogSheet().save(folder + "/dialog-preview.png") && ok;
   const PreviewState states[] = {
       {0, true, "01/02", "11/12"},
       {2000, false, "00/00", "00/00"},
