@@ -349,6 +349,7 @@ TEST_F(DecodingTest, ItemsAndThumbnailsLeaveTheCurrentPictureAlone) {
   ASSERT_NE(item, nullptr);
   EXPECT_GE(PictureSnr(SceneOf(clip_start), static_cast<uint8_t*>(item) + kBitmapHeaderSize, 176, 144), 28.0);
   EXPECT_EQ(picture_table.current_picture, 3);
+  FreeBlock(item);
 
   for (int k : {0, 1, 2}) {
     SCOPED_TRACE(k);
