@@ -1,5 +1,6 @@
 // The string table as data: identity strings 0 to 3 and the window's texts in
-// three languages (id, id + 2000, id + 3000).
+// three languages (id, id + 2000, id + 3000). Messages that carry %s are
+// formats; their callers fill in a path.
 #pragma once
 
 #include <string_view>
@@ -29,6 +30,9 @@ inline constexpr ResourceStringEntry kResourceStrings[] = {
     {121, "Files are saved completely."},
     {122, "Digital Camera not found!"},
     {123, "No photo in Digital Camera!"},
+    // A save that could not write a file names the first one and says so,
+    // instead of reporting the batch as saved.
+    {124, "%s could not be saved.\n\nPlease check the disk and the folder, then try again.\n"},
 
     {2110, "下載相片"},
     {2111, "相片"},
@@ -44,6 +48,7 @@ inline constexpr ResourceStringEntry kResourceStrings[] = {
     {2121, "檔案儲存完畢"},
     {2122, "找不到數位相機!"},
     {2123, "數位相機內沒有照片!"},
+    {2124, "%s 檔案無法儲存,\n\n請檢查磁碟與資料夾後再試一次。\n"},
 
     {3110, "下载照片"},
     {3111, "照片"},
@@ -59,4 +64,5 @@ inline constexpr ResourceStringEntry kResourceStrings[] = {
     {3121, "档案储存完毕"},
     {3122, "找不到数码相机!"},
     {3123, "数码相机内没有相片!"},
+    {3124, "%s 档案无法储存,\n\n请检查磁盘与文件夹后再试一次。\n"},
 };

@@ -23,3 +23,11 @@ std::string ResourceText(int id, std::size_t max_chars);
 
 // The longest prefix of `text` that fits `max_bytes` without splitting a character.
 std::size_t Utf8PrefixBytes(std::string_view text, std::size_t max_bytes);
+
+// Room the readers give each text, in characters without the terminator.
+constexpr std::size_t kButtonTipChars = 79;       // tooltips of buttons 120..127 (110, 112..118)
+constexpr std::size_t kPhotoWordChars = 15;       // 111 inside a picture's tooltip
+constexpr std::size_t kMessageCaptionChars = 31;  // 118 as a message box caption
+constexpr std::size_t kMessageFormatChars = 259;  // 120 and 124, before the path goes in
+constexpr std::size_t kSavedTextChars = 63;       // 121
+constexpr std::size_t kMessageTextChars = 259;    // 119, 122, 123
