@@ -113,6 +113,9 @@ class TransferBatch : public ::testing::Test {
       FreeBlock(dib);
     }
     picture_table.current_picture = 0;
+    // Different pictures, so that a mix-up shows.
+    ASSERT_NE(decoded_[0], decoded_[1]);
+    ASSERT_NE(decoded_[1], decoded_[3]);
   }
 
   void TearDown() override {
