@@ -151,16 +151,19 @@ bool DownloadPictures(void* owner, DownloadPump pump, DownloadFailure* failure) 
       return false;
     }
     picture_table.camera_picture_count = downloaded;
-    picture_table.picture_count = downloaded;
-    uint16_t photos = 0;
-    uint16_t clips = 0;
-    CountSelected(&photos, &clips);
-    picture_table.photo_count = photos;
-    picture_table.clip_count = clips;
   }
+  picture_table.picture_count = downloaded;
+  // Counted from the records even when every picture came: the open counted
+  // parameter 10 as the camera answers it, while a picture whose parameter 10
+  // is not valid is stored as a photo. Counts that disagree with the table
+  // would leave items the pages cannot reach.
+  uint16_t photos = 0;
+  uint16_t clips = 0;
+  CountSelected(&photos, &clips);
+  picture_table.photo_count = photos;
+  picture_table.clip_count = clips;
 
   UseBarPath();
-  picture_table.picture_count = picture_table.camera_picture_count;
   picture_table.item_count = picture_table.photo_count + picture_table.clip_count;
   // The last record has no next file of this download to borrow from: a
   // file of that name is left from an earlier download, or was never written.
