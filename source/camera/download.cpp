@@ -142,16 +142,16 @@ bool DownloadPictures(void* owner, DownloadPump pump, DownloadFailure* failure) 
     return false;
   }
 
-  if (downloaded != reported) {
-    if (downloaded == 0) {
-      CameraCommand(CAMCMD_MODE, 0);
-      ReleaseCamera();
-      ShowNoPictures(owner);
-      SetFailure(failure, DownloadFailure::NoPictures);
-      return false;
-    }
-    picture_table.camera_picture_count = downloaded;
+  // Nothing counted, a camera that reported nothing among them: the counts
+  // stay as they were.
+  if (downloaded == 0) {
+    CameraCommand(CAMCMD_MODE, 0);
+    ReleaseCamera();
+    ShowNoPictures(owner);
+    SetFailure(failure, DownloadFailure::NoPictures);
+    return false;
   }
+  picture_table.camera_picture_count = downloaded;
   picture_table.picture_count = downloaded;
   // Counted from the records even when every picture came: the open counted
   // parameter 10 as the camera answers it, while a picture whose parameter 10

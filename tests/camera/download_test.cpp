@@ -344,6 +344,17 @@ TEST_F(DownloadTest, OnlyUnacceptedSizesIsACameraWithoutPhotos) {
   EXPECT_EQ(cam.Stats().mode, 0);
 }
 
+TEST_F(DownloadTest, ACameraReportingNoPicturesIsNotDownloaded) {
+  // Not after a successful open, but it must not reach for a record before the first.
+  picture_table.camera_picture_count = 0;
+  picture_table.picture_count = 3;
+  DownloadFailure failure = DownloadFailure::None;
+  EXPECT_FALSE(DownloadPictures(nullptr, CountPump, &failure));
+  EXPECT_EQ(failure, DownloadFailure::NoPictures);
+  EXPECT_EQ(picture_table.picture_count, 3);
+  EXPECT_EQ(pump_calls, 0);
+}
+
 TEST_F(DownloadTest, NoStoreMeansNothingIsReadOrWritten) {
   SimCamConfig config;
   config.pictures = {Photo(320, 240), Photo(160, 120)};
