@@ -13,10 +13,6 @@
 #include "camera/picture_store.h"
 #include "platform/qt_host.h"
 
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 std::optional<Qt::CursorShape> CurrentOverride() {
