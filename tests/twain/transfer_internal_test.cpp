@@ -22,12 +22,6 @@
 #include "ui/progress.h"
 #include "ui/progress_layout.h"
 
-// The progress dialog brings in fontconfig, which keeps its pattern cache for
-// the life of the process; under LeakSanitizer that is the library's, not ours.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 constexpr char kMemPrefix[] = "General failure in response to DAT_IMAGEMEMXFER.  ";

@@ -20,12 +20,6 @@
 #include "ui/progress_layout.h"
 #include "ui/ui_state.h"
 
-// fontconfig keeps its pattern cache for the life of the process; under
-// LeakSanitizer that is a leak of the library, not of ours.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 // ---- Rules ------------------------------------------------------------------
