@@ -1,25 +1,27 @@
-// A whole batch as a host sees it, with the camera's real decoding: raw
-// pictures in the store, decoded by the imaging library, fetched once with
-// each mechanism, and compared with what decoding gives for the same record.
-// Driven in-process through the source's entry, since until the window has
-// its download and transfer buttons nothing in a host's reach fills the
-// store or starts a batch; the batch starts as the transfer button starts it.
-#include <gtest/gtest.h>
-
+// A whole batch as a host sees it, with the camera's real download and
+// decoding: four photos downloaded from a virtual camera, three of them
+// selected, fetched once with each mechanism, and compared with what decoding
+// gives for the same record. Driven in-process through the source's entry:
+// until the window has its download and transfer buttons nothing in a host's
+// reach fills the store or starts a batch, so the download runs as its
+// command will run it and the batch starts as the transfer button starts it.
 #include <QImage>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "camera/camera_fixture.h"
 #include "camera/decoding.h"
+#include "camera/download.h"
 #include "camera/imaging_library.h"
 #include "camera/picture_store.h"
 #include "camera/picture_table.h"
 #include "platform/memory.h"
-#include "raw_format.h"
-#include "support/temp_dir.h"
 #include "support/test_host.h"
 #include "twain/capability_table.h"
 #include "twain/entry.h"
@@ -36,41 +38,7 @@ constexpr int kHeight = 480;
 constexpr int kPictures = 4;  // record 2 is left unselected
 constexpr uint32_t kStride = kWidth * 3;
 
-// A scene that differs per picture, so a mix-up of pictures shows.
-std::vector<uint8_t> Scene(int seed) {
-  std::vector<uint8_t> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * kWidth + x) * 3;
-      p[0] = static_cast<uint8_t>(x * 255 / kWidth);
-      p[1] = static_cast<uint8_t>(y * 255 / kHeight);
-      p[2] = static_cast<uint8_t>((x / 16 + y / 16 + seed * 3) % 2 ? 200 : 40 + seed * 30);
-    }
-  }
-  return rgb;
-}
-
-// What the download leaves for one picture: its frame between the camera's
-// markers in a transfer buffer, stored as "%04d.bar" with the header over it.
-void StoreRawPicture(int record, int seed) {
-  RawFrameParams params;
-  params.width = kWidth;
-  params.height = kHeight;
-  std::vector<uint8_t> frame = EncodeRawFrame(Scene(seed).data(), params);
-  ASSERT_EQ(frame.size(), RawFrameBytes(params));
-  std::vector<uint8_t> buffer(TransferSize(kWidth, kHeight), 0);
-  std::memcpy(buffer.data(), kFrameStartMarker, kFrameMarkerSize);
-  std::memcpy(buffer.data() + kFrameMarkerSize, frame.data(), frame.size());
-  std::memcpy(buffer.data() + kFrameMarkerSize + frame.size(), kFrameEndMarker, kFrameMarkerSize);
-  ASSERT_TRUE(StorePicture(record, buffer.data(), buffer.size(), BarHeader{0, 0, 0, kWidth, kHeight}));
-
-  PictureRecord& r = picture_table.records[record];
-  r.record_size = kPictureRecordSize;
-  r.width = kWidth;
-  r.height = kHeight;
-  r.kind = kPicturePhoto;
-  r.selected = record != 2;
-}
+void NoPump() {}
 
 std::vector<uint8_t> BlockBytes(const void* block, std::size_t n) {
   const auto* p = static_cast<const uint8_t*>(block);
@@ -83,24 +51,29 @@ std::array<uint8_t, 3> DibPixel(const std::vector<uint8_t>& dib, int x, int y) {
   return {p[2], p[1], p[0]};
 }
 
-class TransferBatch : public ::testing::Test {
+class TransferBatch : public CameraFixture {
  protected:
   void SetUp() override {
+    CameraFixture::SetUp();
     ResetSourceState();
     ResetTransferState();
     ResetCapabilities();
-    ResetPictureTable();
     ResetPictureStore();
     ResetProgressState();
-    setenv("TMPDIR", dir_.path().c_str(), 1);
+    const std::string tmp = dir_.File("tmp");
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    setenv("TMPDIR", tmp.c_str(), 1);
     ASSERT_TRUE(CreatePictureStore());
-    for (int i = 0; i < kPictures; ++i) StoreRawPicture(i, i);
-    picture_table.picture_count = kPictures;
-    picture_table.item_count = kPictures;
-    picture_table.photo_count = kPictures;
-    picture_table.camera_picture_count = kPictures;
     LoadImagingLibraryFrom(SNAPSRC_BIN_DIR);
     ASSERT_NE(imaging_library.IP_hDIB, nullptr);
+
+    SimCamConfig config;
+    for (int i = 0; i < kPictures; ++i) config.pictures.push_back(MakePhoto(kWidth, kHeight, 21 + i));
+    Serve(config);
+    ASSERT_TRUE(OpenCamera(nullptr));
+    ASSERT_TRUE(DownloadPictures(nullptr, NoPump));
+    ASSERT_EQ(picture_table.picture_count, kPictures);
+    picture_table.records[2].selected = 0;  // every downloaded picture starts selected
 
     // What decoding gives for each record, fetched the way the transfer will.
     for (int i = 0; i < kPictures; ++i) {
@@ -124,13 +97,14 @@ class TransferBatch : public ::testing::Test {
       DestroyMainWindow(source_state.main_window);
     }
     CloseProgressDialog();
-    UnloadImagingLibrary();
+    ResetImagingLibrary();
     DeletePictureStore();
+    ResetPictureStore();
     ResetSourceState();
     ResetTransferState();
     ResetCapabilities();
-    ResetPictureTable();
     unsetenv("TMPDIR");
+    CameraFixture::TearDown();
   }
 
   TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data) {
@@ -152,8 +126,7 @@ class TransferBatch : public ::testing::Test {
     EXPECT_EQ(TW_INT16{info.BitsPerPixel}, 24);
   }
 
-  TempDir dir_;
-  TestHost host_;  // the host's notifications and the box log
+  TestHost host_;  // receives the notifications; the boxes go to the fixture's log
   std::vector<std::vector<uint8_t>> decoded_;
 };
 
@@ -250,7 +223,7 @@ TEST_F(TransferBatch, ThreePhotosOnceWithEachMechanism) {
   EXPECT_EQ(source_state.state, 6);
   EXPECT_EQ(ProgressDialogWindow(), nullptr);
   EXPECT_EQ(progress_state.done, 3);
-  EXPECT_TRUE(host_.Boxes().empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace
