@@ -1,10 +1,12 @@
 #include "export/iyuv_convert.h"
 
-// BT.601 limited range in 8-bit fixed point (coefficients x 256):
-//   Y =  16 + ( 66 R + 129 G +  25 B) / 256
-//   U = 128 + (-38 R -  74 G + 112 B) / 256
-//   V = 128 + (112 R -  94 G -  18 B) / 256
-// The results of the matrix never leave 16..235 and 16..240, so no clamping.
+// BT.601 limited range in 16-bit fixed point (coefficients x 65536 / 255 of
+// the matrix's 219 and 224 scales), rounded to nearest:
+//   Y =  16 + ( 16829 R + 33039 G +  6416 B) / 65536
+//   U = 128 + ( -9714 R - 19070 G + 28784 B) / 65536
+//   V = 128 + ( 28784 R - 24103 G -  4681 B) / 65536
+// 8-bit coefficients would be off by one for pure green; these are exact to
+// the rounding. The results never leave 16..235 and 16..240, so no clamping.
 
 std::size_t IyuvFrameBytes(int width, int height) {
   if (width <= 0 || height <= 0) return 0;
@@ -14,16 +16,16 @@ std::size_t IyuvFrameBytes(int width, int height) {
 }
 
 uint8_t LumaOf(int red, int green, int blue) {
-  return static_cast<uint8_t>(((66 * red + 129 * green + 25 * blue + 128) >> 8) + 16);
+  return static_cast<uint8_t>(((16829 * red + 33039 * green + 6416 * blue + 32768) >> 16) + 16);
 }
 
 namespace {
 
-// Rounds sum / (256 x count) to nearest, with the sign handled by an offset
-// that keeps the shifted value non-negative.
+// Rounds 128 + sum / (65536 x count) to nearest, with an offset that keeps
+// the division on non-negative values.
 inline uint8_t ChromaOf(int weighted_sum, int count) {
-  // weighted_sum lies in -112 x 255 x count .. 112 x 255 x count.
-  const int scale = 256 * count;
+  // weighted_sum lies within +-28784 x 255 x count, below 2^25 for 4 pixels.
+  const int scale = 65536 * count;
   const int biased = weighted_sum + 128 * scale + scale / 2;
   return static_cast<uint8_t>(biased / scale);
 }
@@ -31,11 +33,11 @@ inline uint8_t ChromaOf(int weighted_sum, int count) {
 }  // namespace
 
 uint8_t BlueDifferenceOf(int red_sum, int green_sum, int blue_sum, int count) {
-  return ChromaOf(-38 * red_sum - 74 * green_sum + 112 * blue_sum, count);
+  return ChromaOf(-9714 * red_sum - 19070 * green_sum + 28784 * blue_sum, count);
 }
 
 uint8_t RedDifferenceOf(int red_sum, int green_sum, int blue_sum, int count) {
-  return ChromaOf(112 * red_sum - 94 * green_sum - 18 * blue_sum, count);
+  return ChromaOf(28784 * red_sum - 24103 * green_sum - 4681 * blue_sum, count);
 }
 
 void BgrToIyuv(const uint8_t* bgr, int width, int height, uint8_t* iyuv) {

@@ -42,10 +42,10 @@ TEST(IyuvTest, ColoursThroughTheLimitedRangeMatrix) {
     int r, g, b;
     int y, u, v;
   };
-  // BT.601 limited range, rounded.
+  // BT.601 limited range, rounded: 16 + 219 Y' and 128 + 224 of each difference.
   const Case cases[] = {
-      {0, 0, 0, 16, 128, 128},     {255, 255, 255, 235, 128, 128}, {255, 0, 0, 82, 90, 240},
-      {0, 255, 0, 145, 54, 34},    {0, 0, 255, 41, 240, 110},      {128, 128, 128, 126, 128, 128},
+      {0, 0, 0, 16, 128, 128},  {255, 255, 255, 235, 128, 128}, {255, 0, 0, 81, 90, 240},
+      {0, 255, 0, 145, 54, 34}, {0, 0, 255, 41, 240, 110},      {128, 128, 128, 126, 128, 128},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.r << "," << c.g << "," << c.b);

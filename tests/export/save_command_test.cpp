@@ -182,7 +182,7 @@ TEST_F(SaveCommandTest, ClipsAroundAnUnselectedOneAndPhotosAfterThem) {
       const double psnr =
           Psnr(decoded[j], FlipRows(DevelopFrame(e.start, e.start + j), clip.width, clip.height));
       std::cout << "[ figures ] " << e.name << " frame " << j << ": PSNR " << psnr << " dB\n";
-      EXPECT_GT(psnr, 35.0);
+      EXPECT_GT(psnr, 30.0);
     }
   }
   EXPECT_EQ(progress_state.done, 3);
@@ -210,7 +210,7 @@ TEST_F(SaveCommandTest, ThirtyFrameClipLastsFiveSeconds) {
   }
   std::cout << "[ figures ] 30-frame 160x120 clip against the developed frames: mean PSNR " << sum / 30
             << " dB, worst " << worst << " dB\n";
-  EXPECT_GT(worst, 35.0);
+  EXPECT_GT(worst, 30.0);
 }
 
 TEST_F(SaveCommandTest, ClipStartAsTheLastRecordGivesOneFrame) {
