@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-uint32_t Hash(uint32_t x) {
+uint32_t SceneHash(uint32_t x) {
   x ^= x >> 16;
   x *= 0x7FEB352Du;
   x ^= x >> 15;
@@ -14,7 +12,9 @@ uint32_t Hash(uint32_t x) {
   return x;
 }
 
-uint32_t Hash3(uint32_t a, uint32_t b, uint32_t c) { return Hash(a ^ Hash(b ^ Hash(c))); }
+namespace {
+
+uint32_t Hash3(uint32_t a, uint32_t b, uint32_t c) { return SceneHash(a ^ SceneHash(b ^ SceneHash(c))); }
 
 float Unit(uint32_t h) { return static_cast<float>(h & 0xFFFFFF) / static_cast<float>(0xFFFFFF); }
 
@@ -83,7 +83,7 @@ constexpr Palette kPalettes[] = {
 std::vector<uint8_t> RenderScene(const SimScene& scene, int width, int height) {
   if (width <= 0 || height <= 0) return {};
   std::vector<uint8_t> out(static_cast<std::size_t>(width) * height * 3);
-  const uint32_t seed = Hash(scene.seed * 2654435761u + 17);
+  const uint32_t seed = SceneHash(scene.seed * 2654435761u + 17);
   const Palette& pal = kPalettes[seed % (sizeof kPalettes / sizeof kPalettes[0])];
   const int frames = std::max(scene.frames, 1);
   const float t = frames > 1 ? static_cast<float>(scene.frame) / static_cast<float>(frames - 1) : 0.0f;
@@ -91,10 +91,10 @@ std::vector<uint8_t> RenderScene(const SimScene& scene, int width, int height) {
   // The scene in picture-independent coordinates: u across 0..aspect, v down 0..1.
   const float aspect = 4.0f / 3.0f;
   const float pan = 0.35f * t;  // the camera pans to the right during a clip
-  const float horizon = 0.45f + 0.1f * Unit(Hash(seed + 1));
-  const float lake = Unit(Hash(seed + 2)) < 0.5f ? 0.85f : 2.0f;  // some scenes have a lake in front
-  const float sun_u = 0.2f + 0.9f * Unit(Hash(seed + 3)) - 0.5f * pan;
-  const float sun_v = horizon - 0.15f - 0.2f * Unit(Hash(seed + 4)) + 0.05f * t;
+  const float horizon = 0.45f + 0.1f * Unit(SceneHash(seed + 1));
+  const float lake = Unit(SceneHash(seed + 2)) < 0.5f ? 0.85f : 2.0f;  // some scenes have a lake in front
+  const float sun_u = 0.2f + 0.9f * Unit(SceneHash(seed + 3)) - 0.5f * pan;
+  const float sun_v = horizon - 0.15f - 0.2f * Unit(SceneHash(seed + 4)) + 0.05f * t;
   const float sun_r = 0.05f;
   // A ball that bounces from left to right across a clip.
   const bool has_ball = frames > 1;
@@ -153,9 +153,9 @@ std::vector<uint8_t> RenderScene(const SimScene& scene, int width, int height) {
       const float cell = std::floor(tree_u);
       const uint32_t th = Hash3(seed + 80, static_cast<uint32_t>(static_cast<int32_t>(cell)), 7);
       if (Unit(th) < 0.5f) {
-        const float cx = cell + 0.3f + 0.4f * Unit(Hash(th));
+        const float cx = cell + 0.3f + 0.4f * Unit(SceneHash(th));
         const float foot = horizon + 0.08f - 0.12f * Fractal1(seed + 20, (cx / 7.0f) * 1.6f, 4);
-        const float tree_h = 0.12f + 0.1f * Unit(Hash(th + 1));
+        const float tree_h = 0.12f + 0.1f * Unit(SceneHash(th + 1));
         const float dy = (v - (foot - tree_h)) / tree_h;  // 0 at the top, 1 at the foot
         const float dx = std::fabs(tree_u - cx);
         if (dy > 0.0f && dy < 0.85f && dx < 0.3f * dy) {

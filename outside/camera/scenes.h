@@ -11,4 +11,7 @@
 
 // Top-down RGB24 rows, width x height pixels. The same scene looks the same at
 // every size.
+// A well-mixed 32-bit hash: the simulator's one source of reproducible randomness.
+uint32_t SceneHash(uint32_t x);
+
 std::vector<uint8_t> RenderScene(const SimScene& scene, int width, int height);

@@ -12,15 +12,6 @@ constexpr uint8_t kEndMarker[5] = {0xFF, 0xFF, 0xFF, 0xFF, 0xAA};
 // The start marker never lies further in than the slack of a transfer allows.
 constexpr std::size_t kMaxVaryingOffset = 113;
 
-uint32_t Mix32(uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7FEB352Du;
-  x ^= x >> 15;
-  x *= 0x846CA68Bu;
-  x ^= x >> 16;
-  return x;
-}
-
 uint32_t ExpectedFlags(uint32_t id) {
   switch (id) {
     case CAMPROP_ALIVE:
@@ -223,7 +214,7 @@ std::size_t SimCamera::FrameOffset(int index, std::size_t length) const {
   const std::size_t slack = length > frame ? length - frame : 0;
   if (config_.frame_offset >= 0) return std::min<std::size_t>(static_cast<std::size_t>(config_.frame_offset), slack);
   const std::size_t most = std::min(slack, kMaxVaryingOffset);
-  return Mix32(config_.seed * 0x9E3779B9u + static_cast<uint32_t>(index)) % (most + 1);
+  return SceneHash(config_.seed * 0x9E3779B9u + static_cast<uint32_t>(index)) % (most + 1);
 }
 
 std::vector<uint8_t> SimCamera::TransferBuffer(int index, std::size_t length) {

@@ -6,7 +6,10 @@
 // exactly 3 x width bytes each, no colour table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "camera/picture_record.h"
 
 // The user's adjustments, in percent, and the size switches. They live as long
 // as the library is loaded.
@@ -24,6 +27,19 @@ void ResetImageAdjustments();
 // cannot be read or is shorter than the picture needs, or the imaging library
 // is missing.
 void* DecodeCurrentPicture();
+
+// Bytes a .bar file must hold for a picture of the record's size: the
+// header, the mosaic and the camera's trailer; 0 for a size that is not
+// positive.
+std::size_t BarFileBytes(int width, int height);
+
+// Decodes the contents of `record`'s .bar file, `length` bytes at `data`, as
+// DecodeCurrentPicture does once it has read them: the header's fields go
+// into the record (which keeps them), narrow rows are put back in order in
+// `data`, and the library develops the rest. Null for data shorter than the
+// record needs, without the library, or when the library's bitmap is not one
+// of the record's size.
+void* DecodeBarData(PictureRecord& record, uint8_t* data, std::size_t length);
 
 // The k-th item (photo or clip start); `current_picture` is left as it was.
 void* DecodeItem(int k);
