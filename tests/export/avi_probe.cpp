@@ -42,6 +42,7 @@ bool ProbeAvi(const std::string& path, AviProbe* probe) {
     if (key == "height") probe->height = std::atoi(value.c_str());
     if (key == "duration") probe->duration = std::atof(value.c_str());
   }
+  probe->complaints = RunCommand("ffmpeg -v warning -i " + Quoted(path) + " -f null - 2>&1");
   return true;
 }
 

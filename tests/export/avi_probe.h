@@ -13,6 +13,7 @@ struct AviProbe {
   int width = 0;
   int height = 0;
   double duration = 0.0;   // seconds
+  std::string complaints;  // what ffmpeg warns about while decoding it all; empty for a sound file
 };
 
 // False when ffprobe cannot read the file.

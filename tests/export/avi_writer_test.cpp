@@ -169,6 +169,7 @@ TEST(AviWriterTest, FfmpegReadsWhatWasWritten) {
 
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(path, &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.codec_name, "rawvideo");
   EXPECT_EQ(probe.codec_tag, "IYUV");
   EXPECT_EQ(probe.frame_rate, "6/1");
@@ -200,6 +201,7 @@ TEST(AviWriterTest, SkippedFramesKeepTheirTime) {
 
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(path, &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.frames, 6);
   EXPECT_NEAR(probe.duration, 1.0, 1e-3);
   std::vector<std::vector<uint8_t>> decoded = DecodeAviFrames(path, w, h);

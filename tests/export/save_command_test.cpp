@@ -170,6 +170,7 @@ TEST_F(SaveCommandTest, ClipsAroundAnUnselectedOneAndPhotosAfterThem) {
     const PictureRecord& clip = picture_table.records[e.start];
     AviProbe probe;
     ASSERT_TRUE(ProbeAvi(Out(e.name), &probe));
+    EXPECT_EQ(probe.complaints, "");
     EXPECT_EQ(probe.codec_name, "rawvideo");
     EXPECT_EQ(probe.codec_tag, "IYUV");
     EXPECT_EQ(probe.frame_rate, "6/1");
@@ -198,6 +199,7 @@ TEST_F(SaveCommandTest, ThirtyFrameClipLastsFiveSeconds) {
   RunSave();
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(Out("video001.avi"), &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.frames, 30);
   EXPECT_NEAR(probe.duration, 5.0, 1e-3);
   std::vector<std::vector<uint8_t>> decoded = DecodeAviFrames(Out("video001.avi"), 160, 120);
@@ -219,6 +221,7 @@ TEST_F(SaveCommandTest, ClipStartAsTheLastRecordGivesOneFrame) {
   RunSave();
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(Out("video001.avi"), &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.frames, 1);
 }
 
@@ -231,6 +234,7 @@ TEST_F(SaveCommandTest, RefusedClipUsesUpItsNumber) {
   EXPECT_EQ(ReadTextFile(Out("video001.avi")), "old");
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(Out("video002.avi"), &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.frames, 1);
   EXPECT_EQ(progress_state.done, 2);
 }
@@ -260,6 +264,7 @@ TEST_F(SaveCommandTest, MissingClipFrameKeepsTheClipsTiming) {
   RunSave();
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(Out("video001.avi"), &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.frames, 6);
   EXPECT_NEAR(probe.duration, 1.0, 1e-3);
   std::vector<std::vector<uint8_t>> decoded = DecodeAviFrames(Out("video001.avi"), 160, 120);
@@ -322,6 +327,7 @@ TEST_F(SaveCommandTest, AgreedReplacementSwapsInTheCompleteFile) {
   EXPECT_EQ(ReadTextFile(Out("photo002.jpg")), "old two");
   AviProbe probe;
   ASSERT_TRUE(ProbeAvi(Out("video001.avi"), &probe));
+  EXPECT_EQ(probe.complaints, "");
   EXPECT_EQ(probe.frames, 1);
   // No temporary file is left behind.
   EXPECT_EQ(OutFiles(), Names({"photo001.jpg", "photo002.jpg", "video001.avi"}));
