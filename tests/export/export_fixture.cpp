@@ -19,6 +19,7 @@
 #include "export/save_target.h"
 #include "imaging_scene.h"
 #include "raw_format.h"
+#include "platform/qt_host.h"
 #include "ui/progress.h"
 #include "ui/progress_layout.h"
 #include "ui/resources/language_state.h"
@@ -42,6 +43,8 @@ void ResetEverything() {
 
 void ExportFixture::SetUp() {
   ResetEverything();
+  // The command runs inside a window's application; its progress dialog needs one.
+  ASSERT_TRUE(EnsureQtApplication());
   store_dir_ = dir_.File("store");
   out_dir_ = dir_.File("out");
   ASSERT_EQ(mkdir(store_dir_.c_str(), 0700), 0);
