@@ -92,7 +92,7 @@ bool SaveClip(int start, int frames, const std::string& path) {
 
 }  // namespace
 
-void SaveSelectedClips(SaveReport* report) {
+void SaveSelectedClips(SaveWindow& window, SaveReport* report) {
   int n = 1;
   for (int i = 0; i < picture_table.picture_count && i < kMaxPictures; ++i) {
     const PictureRecord& record = picture_table.records[i];
@@ -102,7 +102,10 @@ void SaveSelectedClips(SaveReport* report) {
     const int frames = ClipFrameCount(i);
     const int overwrite = ConfirmOverwrite(path);
     if (overwrite == 0) {
-      if (SaveClip(i, frames, path)) {
+      window.ShowWaitCursor(true);
+      const bool saved = SaveClip(i, frames, path);
+      window.ShowWaitCursor(false);
+      if (saved) {
         ++report->written;
       } else {
         report->Failed(path);

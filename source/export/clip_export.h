@@ -15,7 +15,7 @@ constexpr int kClipFramesPerSecond = 6;
 // whose raw file is missing or cannot be decoded keeps its time in the file
 // (see avi_writer.h); a clip none of whose frames decodes is not written and
 // counts as failed.
-void SaveSelectedClips(SaveReport* report);
+void SaveSelectedClips(SaveWindow& window, SaveReport* report);
 
 // The number of frames of the clip starting at record `start`: 1 plus the clip
 // frames directly after it.

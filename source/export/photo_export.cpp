@@ -131,7 +131,7 @@ void SaveSelectedPictures(SaveWindow& window) {
   PumpMessages(ProgressDialogWindow());
 
   SaveReport report;
-  if (clips > 0) SaveSelectedClips(&report);
+  if (clips > 0) SaveSelectedClips(window, &report);
   if (photos > 0) SaveSelectedPhotos(&report);
 
   if (ProgressDialogWindow() != nullptr) {

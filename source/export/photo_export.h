@@ -21,6 +21,9 @@ class SaveWindow {
   virtual void* DialogOwner() = 0;
   virtual void EnableButton(int id, bool enabled) = 0;
   virtual bool LauncherMode() = 0;
+  // The wait cursor, on while a clip file is written: no events are pumped
+  // between its frames, so nothing else shows that work goes on.
+  virtual void ShowWaitCursor(bool on) { (void)on; }
 };
 
 constexpr int kTransferButton = 123;

@@ -26,6 +26,8 @@ class FakeSaveWindow : public SaveWindow {
   void* DialogOwner() override { return nullptr; }
   void EnableButton(int id, bool enabled) override { calls.push_back({id, enabled}); }
   bool LauncherMode() override { return launcher; }
+  void ShowWaitCursor(bool on) override { wait_cursor.push_back(on); }
+  std::vector<bool> wait_cursor;
   std::vector<std::pair<int, bool>> calls;
   bool launcher = false;
 };

@@ -189,6 +189,7 @@ TEST_F(SaveCommandTest, ClipsAroundAnUnselectedOneAndPhotosAfterThem) {
   EXPECT_EQ(progress_state.done, 3);
   EXPECT_EQ(progress_state.total, 3);
   EXPECT_EQ(Boxes(), std::vector<std::string>{kSaved});
+  EXPECT_EQ(window_.wait_cursor, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(SaveCommandTest, ThirtyFrameClipLastsFiveSeconds) {
