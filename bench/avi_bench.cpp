@@ -8,6 +8,7 @@
 //   build/bin/avi_bench [rounds] [folder]
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -43,6 +44,43 @@ std::vector<std::vector<uint8_t>> MakeFrames() {
     frames.push_back(std::move(frame));
   }
   return frames;
+}
+
+// Both files' frames as planar YUV 4:2:0, through ffmpeg.
+std::vector<uint8_t> YuvOf(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  std::FILE* pipe = popen(("ffmpeg -v error -i '" + path + "' -f rawvideo -pix_fmt yuv420p - 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return bytes;
+  uint8_t buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  pclose(pipe);
+  return bytes;
+}
+
+// Largest difference and PSNR over the luma planes, then over the chroma planes.
+void ComparePlanes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  const std::size_t luma = static_cast<std::size_t>(kWidth) * kHeight;
+  const std::size_t frame = IyuvFrameBytes(kWidth, kHeight);
+  if (a.size() != b.size() || a.size() != frame * kFrames) {
+    std::printf("  planes: sizes differ (%zu, %zu)\n", a.size(), b.size());
+    return;
+  }
+  int max_diff[2] = {0, 0};
+  double squares[2] = {0, 0};
+  std::size_t counts[2] = {0, 0};
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const int plane = i % frame < luma ? 0 : 1;
+    const int d = std::abs(int{a[i]} - int{b[i]});
+    max_diff[plane] = std::max(max_diff[plane], d);
+    squares[plane] += double(d) * d;
+    ++counts[plane];
+  }
+  for (int plane = 0; plane < 2; ++plane) {
+    const double mse = squares[plane] / double(counts[plane]);
+    std::printf("  %s planes, ours against ffmpeg's: largest difference %d, PSNR %.1f dB\n",
+                plane == 0 ? "luma  " : "chroma", max_diff[plane], mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse));
+  }
 }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -106,6 +144,8 @@ int main(int argc, char** argv) {
   std::printf("  ffmpeg without start-up (est.):%8.1f ms\n", theirs_frames);
   std::printf("  ratio ffmpeg / ours:           %8.2f  (without ffmpeg's start-up: %.2f)\n", theirs / ours,
               theirs_frames / ours);
+  FfmpegMs(frames, kFrames, theirs_path);
+  ComparePlanes(YuvOf(ours_path), YuvOf(theirs_path));
   std::remove(ours_path.c_str());
   std::remove(theirs_path.c_str());
   return 0;
