@@ -11,8 +11,6 @@ namespace {
 constexpr int kMaxSide = 4096;
 constexpr uint32_t kChunkHeader = 8;
 constexpr uint32_t kIndexEntry = 16;
-// Where the 'movi' tag lies: offsets in idx1 count from it.
-constexpr std::size_t kMoviTagOffset = kAviHeaderBytes - 4;
 
 void PutU16(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value));
@@ -86,7 +84,7 @@ std::vector<uint8_t> BuildAviHeader(const AviStreamInfo& info) {
   PutU32(out, info.frame_count);
   PutU32(out, buffer_size);
   PutU32(out, 10000);  // quality
-  PutU32(out, 0);      // sample size: frames vary in nothing, but 0 says "one frame per chunk"
+  PutU32(out, 0);      // sample size 0: one frame per chunk
   PutU16(out, 0);      // frame rectangle: left, top, right, bottom
   PutU16(out, 0);
   PutU16(out, width);
@@ -153,6 +151,7 @@ bool AviWriter::AppendChunk(const uint8_t* data, std::size_t bytes) {
     const uint8_t pad = 0;
     if (!Put(&pad, 1)) return false;
   }
+  // idx1 offsets count from the 'movi' tag, 4 bytes before the list's first chunk.
   index_.push_back(4 + info_.movi_bytes);
   info_.movi_bytes += kChunkHeader + Padded(size);
   return true;
@@ -204,7 +203,6 @@ bool AviWriter::Finish() {
   if (std::fflush(file_) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  static_assert(kMoviTagOffset + 4 == kAviHeaderBytes);
   return !failed_;
 }
 
