@@ -25,6 +25,12 @@
 #include "ui/progress_layout.h"
 #include "ui/save_dialog.h"
 
+// fontconfig keeps its pattern cache for the life of the process; under
+// LeakSanitizer that is a leak of the library, not of ours.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+
 namespace {
 
 void NoPump() {}
