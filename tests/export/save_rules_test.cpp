@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QImage>
+#include <QTimer>
 
 #include "export/bmp_writer.h"
 #include "export/file_replace.h"
@@ -128,6 +129,36 @@ TEST(SaveDialogTest, QtDialogOffersBothTypesInOrderAndStartsWithPhoto) {
     ASSERT_FALSE(dialog.selectedFiles().isEmpty());
     EXPECT_TRUE(dialog.selectedFiles().first().endsWith("/photo"));
   }
+  ResetSaveDialogState();
+}
+
+// The real dialog, answered by a timer as a user would: a name typed with one
+// extension and the other filter chosen.
+TEST(SaveDialogTest, QtDialogReturnsThePathAndTheChosenFilterAndRemembersIt) {
+  ASSERT_TRUE(EnsureQtApplication());
+  unsetenv("SNAPSRC_UNATTENDED");
+  ResetSaveDialogState();
+  TempDir dir;
+  for (int filter : {kSaveFilterBmp, kSaveFilterJpeg}) {
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      dialog->setDirectory(QString::fromStdString(dir.path()));
+      dialog->selectNameFilter(dialog->nameFilters()[filter - 1]);
+      dialog->selectFile(QString::fromStdString(dir.File("holiday.jpg")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    SaveDialogChoice choice;
+    ASSERT_TRUE(ShowSaveDialog(nullptr, &choice));
+    EXPECT_EQ(choice.path, dir.File("holiday.jpg"));
+    EXPECT_EQ(choice.filter_index, filter);
+    EXPECT_EQ(save_dialog_state.filter_index, filter);
+  }
+  QTimer::singleShot(0, [] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) qobject_cast<QDialog*>(dialog)->reject();
+  });
+  SaveDialogChoice choice;
+  EXPECT_FALSE(ShowSaveDialog(nullptr, &choice));
   ResetSaveDialogState();
 }
 
