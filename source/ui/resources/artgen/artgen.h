@@ -18,6 +18,9 @@ inline const QColor kArtOrange(255, 140, 66);
 inline const QColor kArtScreen(24, 38, 64);
 
 
+// A five-pointed star, point up, for the stickers on the skin and the pattern.
+QPainterPath StarPath(QPointF centre, double outer, double inner);
+
 QImage PaintSkin();            // 400, 8-bit indexed, key outside the body
 QPainterPath SkinOutline();    // the body's shape in skin coordinates
 QImage PaintPattern();         // 401

@@ -27,19 +27,6 @@ QRectF BoundsOf(int first_id, int last_id) {
   return bounds;
 }
 
-QPainterPath StarPath(QPointF centre, double outer, double inner) {
-  QPainterPath star;
-  for (int i = 0; i < 10; ++i) {
-    const double angle = -M_PI / 2 + i * M_PI / 5;
-    const double r = (i % 2) == 0 ? outer : inner;
-    const QPointF p(centre.x() + r * std::cos(angle), centre.y() + r * std::sin(angle));
-    if (i == 0) star.moveTo(p);
-    else star.lineTo(p);
-  }
-  star.closeSubpath();
-  return star;
-}
-
 void DrawSticker(QPainter& p, QPointF centre, double size, const QColor& colour) {
   const QPainterPath star = StarPath(centre, size, size * 0.5);
   p.setPen(QPen(kArtOutline, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -10,19 +10,6 @@
 
 namespace {
 
-QPainterPath Star(QPointF centre, double outer, double inner) {
-  QPainterPath star;
-  for (int i = 0; i < 10; ++i) {
-    const double angle = -M_PI / 2 + i * M_PI / 5;
-    const double r = (i % 2) == 0 ? outer : inner;
-    const QPointF p(centre.x() + r * std::cos(angle), centre.y() + r * std::sin(angle));
-    if (i == 0) star.moveTo(p);
-    else star.lineTo(p);
-  }
-  star.closeSubpath();
-  return star;
-}
-
 }  // namespace
 
 QImage PaintPattern() {
@@ -53,7 +40,7 @@ QImage PaintPattern() {
         // Half-way to the paper: a texture, not a distraction behind text.
         p.setBrush(QColor((d.colour.red() + kArtCream.red()) / 2, (d.colour.green() + kArtCream.green()) / 2,
                           (d.colour.blue() + kArtCream.blue()) / 2));
-        if (d.star) p.drawPath(Star(c, d.r * 1.4, d.r * 0.65));
+        if (d.star) p.drawPath(StarPath(c, d.r * 1.4, d.r * 0.65));
         else p.drawEllipse(c, d.r, d.r);
       }
     }
