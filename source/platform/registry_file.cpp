@@ -110,13 +110,13 @@ std::string RegistryFilePath() {
 }
 
 std::optional<RegistryValue> ReadRegistryValue(std::string_view key_path, std::string_view name) {
-  std::ifstream file(RegistryFilePath(), std::ios::binary);
+  std::ifstream file(RegistryFilePath(), std::ios::binary | std::ios::ate);
   if (!file) return std::nullopt;
-  std::string text;
-  text.resize(kMaxFileBytes + 1);
-  file.read(text.data(), static_cast<std::streamsize>(text.size()));
-  auto got = static_cast<std::size_t>(file.gcount());
-  if (got > kMaxFileBytes) return std::nullopt;
-  text.resize(got);
+  const std::streamoff size = file.tellg();
+  if (size < 0 || static_cast<std::size_t>(size) > kMaxFileBytes) return std::nullopt;
+  std::string text(static_cast<std::size_t>(size), '\0');
+  file.seekg(0);
+  file.read(text.data(), size);
+  text.resize(static_cast<std::size_t>(file.gcount()));
   return FindRegistryValue(text, key_path, name);
 }
