@@ -5,7 +5,7 @@
 #include "twain/source_error.h"
 #include "twain/source_state.h"
 #include "twain/transfer_handlers.h"
-#include "ui/main_window.h"
+#include "ui/progress.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TW_UINT16 HandleEvent(TW_MEMREF data) {
   if (event == nullptr) return FailSilently(TWCC_BADVALUE);
   // The host's event record means nothing to Qt: let Qt deliver what is
   // pending for the source's windows, and claim the event.
-  if (!ProcessMainWindowEvents()) return TWRC_NOTDSEVENT;
+  if (!PumpMessages(source_state.main_window)) return TWRC_NOTDSEVENT;
   event->TWMessage = MSG_NULL;
   return TWRC_DSEVENT;
 }

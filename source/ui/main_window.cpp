@@ -35,12 +35,6 @@ void DestroyMainWindow(void* window) {
 
 bool MainWindowThreadOk() { return OnQtThread(); }
 
-bool ProcessMainWindowEvents() {
-  if (!OnQtThread()) return false;
-  ProcessPendingEvents();
-  return true;
-}
-
 // Until the window has its commands, the cancel command is just what it does.
 void SendMainWindowCancel() {
   CloseProgressDialog();

@@ -16,9 +16,6 @@ void DestroyMainWindow(void* window);
 // True when the calling thread may touch the window.
 bool MainWindowThreadOk();
 
-// Lets the window's pending events through; false when the calling thread may not.
-bool ProcessMainWindowEvents();
-
 // The window's cancel command (command 2), which the transfer sends when the
 // last pending transfer has ended: the progress dialog goes and the host is
 // asked to close the source. Handled before it returns.
